@@ -1,0 +1,237 @@
+#include "calc/number_text.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+
+namespace calc {
+namespace {
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+int DigitValue(char c) {
+    if (IsDigit(c)) return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return 99;
+}
+
+// Whole number after "&H" or "&O". Accumulated exactly while it fits in 64
+// bits, then in double precision, so any length of text stays safe.
+double ParseRadix(std::string_view digits, int radix) {
+    std::uint64_t exact = 0;
+    double value = 0;
+    bool inexact = false;
+    for (char c : digits) {
+        const int d = DigitValue(c);
+        if (d >= radix) break;
+        if (!inexact && exact <= (std::numeric_limits<std::uint64_t>::max() - d) / radix) {
+            exact = exact * radix + d;
+            continue;
+        }
+        if (!inexact) {
+            value = static_cast<double>(exact);
+            inexact = true;
+        }
+        value = value * radix + d;
+    }
+    return Finite(inexact ? value : static_cast<double>(exact));
+}
+
+// The 15 significant digits of a finite value and its decimal exponent:
+// value = sign * d.dddddddddddddd * 10^exponent.
+struct Decimal15 {
+    bool negative = false;
+    std::string digits;  // exactly 15 digits, or "0" for zero
+    int exponent = 0;
+};
+
+Decimal15 ToDecimal15(double value) {
+    Decimal15 d;
+    if (value == 0) {
+        d.digits = "0";
+        return d;
+    }
+    char buffer[40];
+    std::snprintf(buffer, sizeof buffer, "%.14e", value);
+    std::string_view text(buffer);
+    if (text.front() == '-') {
+        d.negative = true;
+        text.remove_prefix(1);
+    }
+    d.digits.push_back(text[0]);
+    d.digits.append(text.substr(2, 14));
+    const auto e = text.find('e');
+    std::from_chars(text.data() + e + (text[e + 1] == '+' ? 2 : 1), text.data() + text.size(),
+                    d.exponent);
+    return d;
+}
+
+}  // namespace
+
+double Finite(double value) {
+    if (!std::isfinite(value)) throw Overflow();
+    return value;
+}
+
+double ParseNumber(std::string_view text) {
+    std::string s;
+    s.reserve(text.size());
+    for (char c : text)
+        if (c != ' ' && c != '\t' && c != '\n') s.push_back(c);
+
+    if (s.size() >= 2 && s[0] == '&') {
+        if (s[1] == 'H' || s[1] == 'h') return ParseRadix(std::string_view(s).substr(2), 16);
+        if (s[1] == 'O' || s[1] == 'o') return ParseRadix(std::string_view(s).substr(2), 8);
+    }
+
+    // Copy the part that reads as a number into a normalised form that
+    // from_chars accepts: [-]digits[.digits][e[-]digits].
+    std::size_t i = 0;
+    std::string number;
+    bool negative = false;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) {
+        negative = s[i] == '-';
+        if (negative) number.push_back('-');
+        ++i;
+    }
+    const double signedZero = negative ? -0.0 : 0.0;
+    long long order = 0;  // decimal order of the first non-zero digit, plus one
+    bool seenNonZero = false;
+    bool anyDigit = false;
+    for (; i < s.size() && IsDigit(s[i]); ++i) {
+        number.push_back(s[i]);
+        anyDigit = true;
+        if (s[i] != '0') seenNonZero = true;
+        if (seenNonZero) ++order;
+    }
+    if (i < s.size() && s[i] == '.') {
+        number.push_back('.');
+        for (++i; i < s.size() && IsDigit(s[i]); ++i) {
+            number.push_back(s[i]);
+            anyDigit = true;
+            if (!seenNonZero) {
+                if (s[i] != '0')
+                    seenNonZero = true;
+                else
+                    --order;
+            }
+        }
+    }
+    if (!anyDigit) return 0;
+    if (!seenNonZero) return signedZero;
+
+    long long exponent = 0;
+    if (i < s.size() && (s[i] == 'E' || s[i] == 'e' || s[i] == 'D' || s[i] == 'd')) {
+        std::size_t j = i + 1;
+        bool negativeExponent = false;
+        if (j < s.size() && (s[j] == '+' || s[j] == '-')) negativeExponent = s[j++] == '-';
+        // Saturate: beyond a million the value is out of range either way.
+        for (; j < s.size() && IsDigit(s[j]); ++j)
+            if (exponent < 1'000'000) exponent = exponent * 10 + (s[j] - '0');
+        if (negativeExponent) exponent = -exponent;
+    }
+    number += 'e';
+    number += std::to_string(exponent);
+
+    double value = 0;
+    const auto result = std::from_chars(number.data(), number.data() + number.size(), value);
+    if (result.ec == std::errc::result_out_of_range) {
+        // Out of range one way or the other: too small reads as zero, too large
+        // cannot be represented at all.
+        if (order + exponent > 0) throw Overflow();
+        return signedZero;
+    }
+    return value;
+}
+
+std::int16_t RoundToInteger(double value) {
+    Finite(value);
+    double whole = std::floor(value);
+    const double fraction = value - whole;
+    if (fraction > 0.5 || (fraction == 0.5 && std::fmod(whole, 2.0) != 0)) whole += 1;
+    if (whole < -32768 || whole > 32767) throw Overflow();
+    return static_cast<std::int16_t>(whole);
+}
+
+double RoundToHundredths(double value) {
+    Finite(value);
+    const Decimal15 d = ToDecimal15(value);
+    if (d.digits == "0") return 0;
+    // Number of digits at or above the hundredths place.
+    const int kept = d.exponent + 3;
+    if (kept >= static_cast<int>(d.digits.size())) {
+        // No digit below the hundredths: the 15-digit form is the result.
+        std::string text =
+            (d.negative ? "-" : "") + d.digits + "e" + std::to_string(d.exponent - 14);
+        double result = 0;
+        std::from_chars(text.data(), text.data() + text.size(), result);
+        return result;
+    }
+    // Hundredths as a whole number (at most 15 digits), rounded half away
+    // from zero on the next digit.
+    long long hundredths = 0;
+    for (int k = 0; k < kept; ++k) hundredths = hundredths * 10 + (d.digits[k] - '0');
+    if (kept >= 0 && d.digits[kept] >= '5') ++hundredths;
+    if (hundredths == 0) return 0;
+    const std::string text = (d.negative ? "-" : "") + std::to_string(hundredths) + "e-2";
+    double result = 0;
+    std::from_chars(text.data(), text.data() + text.size(), result);
+    return result;
+}
+
+double Difference(double minuend, double subtrahend) {
+    const double difference = Finite(minuend - subtrahend);
+    const double larger = std::max(std::fabs(minuend), std::fabs(subtrahend));
+    if (difference == 0 || larger == 0) return difference;
+    // Decimals that the larger operand's 15 significant digits reach; the
+    // double difference is noise beyond them.
+    const int decimals = 14 - ToDecimal15(larger).exponent;
+    if (decimals <= 0) return difference;
+    char buffer[400];
+    std::snprintf(buffer, sizeof buffer, "%.*f", decimals, difference);
+    double result = difference;
+    std::from_chars(buffer, buffer + std::strlen(buffer), result);
+    return result == 0 ? 0 : result;
+}
+
+std::string FormatNumberText(double value, std::string_view decimalSeparator) {
+    Finite(value);
+    const Decimal15 d = ToDecimal15(value);
+    std::string digits = d.digits;
+    while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
+    if (digits == "0") return "0";
+
+    std::string text = d.negative ? "-" : "";
+    const int e = d.exponent;
+    if (e >= 15 || e < -5) {
+        text += digits[0];
+        if (digits.size() > 1) {
+            text += decimalSeparator;
+            text.append(digits, 1);
+        }
+        text += e < 0 ? "E-" : "E+";
+        text += std::to_string(e < 0 ? -e : e);
+    } else if (e >= 0) {
+        const auto whole = static_cast<std::size_t>(e) + 1;
+        if (digits.size() <= whole) {
+            text += digits;
+            text.append(whole - digits.size(), '0');
+        } else {
+            text.append(digits, 0, whole);
+            text += decimalSeparator;
+            text.append(digits, whole);
+        }
+    } else {
+        text += '0';
+        text += decimalSeparator;
+        text.append(static_cast<std::size_t>(-e - 1), '0');
+        text += digits;
+    }
+    return text;
+}
+
+}  // namespace calc

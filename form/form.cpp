@@ -1,0 +1,58 @@
+#include "form/form.h"
+
+#include <utility>
+
+#include "calc/number_text.h"
+
+namespace form {
+
+Form::Form(FormState& state, std::string decimalSeparator)
+    : state_(state), decimalSeparator_(std::move(decimalSeparator)) {}
+
+void Form::Form_Load() { ResetInputs(); }
+
+void Form::ResetInputs() {
+    for (int i = 0; i < kInputCount; ++i) state_.SetInputText(i, "");
+    for (int i = 0; i < kOptionCount; ++i) state_.SetOptionValue(i, false);
+}
+
+void Form::Option1_Click(int index) {
+    // Only the four option buttons exist; anything else would later name a
+    // caption that is not there.
+    if (index < 0 || index >= kOptionCount) return;
+    const bool borngard = index == kBorngard;
+    state_.SetChestGirthLabelVisible(borngard);
+    state_.SetChestGirthInputVisible(borngard);
+    methodIndex_ = static_cast<std::int16_t>(index);
+}
+
+void Form::Command1_Click(int index) {
+    if (index == kCalculate) {
+        Calculate();
+    } else if (index == kClear) {
+        ResetInputs();
+        state_.SetOutputText(std::string(kClearedText));
+    }
+}
+
+void Form::Calculate() {
+    const std::string header = std::string(kHeaderLabel) + state_.OptionCaption(methodIndex_) +
+                               std::string(calc::kLineEnd);
+    state_.SetOutputText(header);
+
+    const std::string height = state_.InputText(kHeight);
+    const std::string weight = state_.InputText(kWeight);
+    const std::string chestGirth = state_.InputText(kChestGirth);
+    calc::Report report(decimalSeparator_);
+    bool overflow = false;
+    try {
+        kMethods[methodIndex_].procedure({height, weight, chestGirth}, report);
+    } catch (const calc::Overflow&) {
+        overflow = true;
+    }
+    // Appended to what the box holds, as read back from it.
+    if (!report.Text().empty()) state_.SetOutputText(state_.OutputText() + report.Text());
+    if (overflow) state_.ShowOverflowWarning(std::string(kOverflowMessage));
+}
+
+}  // namespace form

@@ -1,0 +1,58 @@
+// The handlers through which every user action enters the logic.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "calc/methods.h"
+#include "form/form_state.h"
+
+namespace form {
+
+struct Method {
+    std::string_view caption;  // the option button's caption
+    void (*procedure)(const calc::Inputs&, calc::Report&);
+};
+
+// Index of the option button = MethodIndex.
+inline constexpr std::array<Method, kOptionCount> kMethods{{
+    {"индекс на телесната маса", calc::CalcBodyMassIndex},
+    {"индекс на Брок", calc::CalcBroca},
+    {"индекс на Брейтман", calc::CalcBreitman},
+    {"индекс на Борнгард", calc::CalcBorngard},
+}};
+
+inline constexpr int kCalculate = 0;  // Command1(0), "Изчисли"
+inline constexpr int kClear = 1;      // Command1(1), "Изтрий"
+inline constexpr int kBorngard = 3;   // the method that reads the chest girth
+
+inline constexpr std::string_view kHeaderLabel = "Изчисляване: ";
+inline constexpr std::string_view kClearedText = "Направете нов избор";
+inline constexpr std::string_view kOverflowMessage =
+    "Въведеното число е извън допустимия обхват (от -32768 до 32767).";
+
+class Form {
+public:
+    // The decimal separator of the user's regional settings, used for every
+    // number the methods write.
+    Form(FormState& state, std::string decimalSeparator);
+
+    void Form_Load();
+    void Option1_Click(int index);
+    void Command1_Click(int index);
+    void ResetInputs();
+
+    // The method chosen last; kept through Clear.
+    std::int16_t MethodIndex() const { return methodIndex_; }
+
+private:
+    void Calculate();
+
+    FormState& state_;
+    std::string decimalSeparator_;
+    std::int16_t methodIndex_ = 0;
+};
+
+}  // namespace form

@@ -1,0 +1,39 @@
+// A FormState held in plain memory, for running the logic without a window.
+#pragma once
+
+#include <array>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "form/form.h"
+#include "form/form_state.h"
+
+namespace form {
+
+class MemoryFormState : public FormState {
+public:
+    explicit MemoryFormState(std::string output = "") : output(std::move(output)) {
+        for (int i = 0; i < kOptionCount; ++i) captions[i] = std::string(kMethods[i].caption);
+    }
+
+    std::string InputText(int index) const override { return inputs.at(index); }
+    void SetInputText(int index, const std::string& text) override { inputs.at(index) = text; }
+    std::string OutputText() const override { return output; }
+    void SetOutputText(const std::string& text) override { output = text; }
+    std::string OptionCaption(int index) const override { return captions.at(index); }
+    void SetOptionValue(int index, bool value) override { checked.at(index) = value; }
+    void SetChestGirthLabelVisible(bool visible) override { chestGirthLabelVisible = visible; }
+    void SetChestGirthInputVisible(bool visible) override { chestGirthInputVisible = visible; }
+    void ShowOverflowWarning(const std::string& message) override { warnings.push_back(message); }
+
+    std::array<std::string, kInputCount> inputs;
+    std::string output;
+    std::array<std::string, kOptionCount> captions;
+    std::array<bool, kOptionCount> checked{};
+    bool chestGirthLabelVisible = false;
+    bool chestGirthInputVisible = false;
+    std::vector<std::string> warnings;
+};
+
+}  // namespace form

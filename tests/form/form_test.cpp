@@ -1,0 +1,283 @@
+#include "form/form.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "form/memory_form_state.h"
+
+namespace form {
+namespace {
+
+const std::string kCrLf = "\r\n";
+const std::string kStartText = "Reference\r\ntext\r\n";
+const std::string kOverflow = "Въведеното число е извън допустимия обхват (от -32768 до 32767).";
+const std::string kBrocaRefusal = "ръст < 155 - въведените данни са некоректни!";
+
+// Expected texts use '%' for the decimal separator.
+std::string WithSeparator(const std::string& pattern, const std::string& separator) {
+    std::string out;
+    for (char c : pattern) out += c == '%' ? separator : std::string(1, c);
+    return out;
+}
+
+std::string Lines(const std::vector<std::string>& lines) {
+    std::string out;
+    for (const auto& line : lines) out += line + kCrLf;
+    return out;
+}
+
+struct Request {
+    int method;
+    std::string height, weight, chestGirth;
+};
+
+struct Outcome {
+    std::string output;
+    std::vector<std::string> warnings;
+};
+
+// What a person does: choose the method, type the boxes, press Calculate.
+Outcome Calculate(const Request& r, const std::string& separator) {
+    MemoryFormState state(kStartText);
+    Form form(state, separator);
+    form.Form_Load();
+    form.Option1_Click(r.method);
+    state.inputs = {r.height, r.weight, r.chestGirth};
+    form.Command1_Click(kCalculate);
+    return {state.output, state.warnings};
+}
+
+struct ReportCase {
+    Request request;
+    std::string expected;  // the whole output box, '%' for the separator
+    bool overflow = false;
+};
+
+const std::string kBmi = "Изчисляване: индекс на телесната маса" + kCrLf;
+const std::string kBroca = "Изчисляване: индекс на Брок" + kCrLf;
+const std::string kBreitman = "Изчисляване: индекс на Брейтман" + kCrLf;
+const std::string kBorngard = "Изчисляване: индекс на Борнгард" + kCrLf;
+
+std::string Bmi(const std::string& index, const std::string& verdict) {
+    return kBmi + Lines({"Индекс на телесната маса: " + index, verdict});
+}
+
+std::string Verdict(const std::string& header, const std::vector<std::string>& lines) {
+    return header + Lines(lines);
+}
+
+const ReportCase kReports[] = {
+    // Body mass index
+    {{0, "170", "72", ""}, Bmi("24%91", "нормално тегло,")},
+    {{0, "170", "72.5", ""}, Bmi("24%91", "нормално тегло,")},
+    {{0, "", "72", ""}, Bmi("72", "затлъстяване III степен")},
+    {{0, "99", "50", ""}, Bmi("50", "затлъстяване III степен")},
+    {{0, "100", "50", ""}, Bmi("50", "затлъстяване III степен")},
+    {{0, "100", "16", ""}, Bmi("16", "Недохранен!")},
+    {{0, "100", "17", ""}, Bmi("17", "Слаб - под нормалното тегло.")},
+    {{0, "100", "18", ""}, Bmi("18", "Слаб - под нормалното тегло.")},
+    {{0, "164.5", "50", ""}, Bmi("18%48", "Слаб - под нормалното тегло.")},
+    {{0, "164.41", "50", ""}, Bmi("18%5", "нормално тегло,")},
+    {{0, "169.8", "72", ""}, Bmi("24%97", "нормално тегло,")},
+    {{0, "169.72", "72", ""}, Bmi("25", "наднормено тегло")},
+    {{0, "100", "29", ""}, Bmi("29", "наднормено тегло")},
+    {{0, "100", "30", ""}, Bmi("30", "затлъстяване I степен")},
+    {{0, "100", "34", ""}, Bmi("34", "затлъстяване I степен")},
+    {{0, "100", "35", ""}, Bmi("35", "затлъстяване II степен")},
+    {{0, "100", "39", ""}, Bmi("39", "затлъстяване II степен")},
+    {{0, "100", "40", ""}, Bmi("40", "затлъстяване III степен")},
+    {{0, "", "-5", ""}, Bmi("-5", "Недохранен!")},
+    {{0, "170", "-0.4", ""}, Bmi("0", "Недохранен!")},
+    {{0, "1e9", "72", ""}, Bmi("0", "Недохранен!")},
+    {{0, "170", "9e9", ""}, kBmi, true},
+    {{0, "170", "1e999", ""}, kBmi, true},
+    {{0, "1e999", "72", ""}, kBmi, true},
+    {{0, "1e200", "72", ""}, kBmi, true},  // the squared height is not finite
+
+    // Broca
+    {{1, "170", "72", ""}, Verdict(kBroca, {"Желано тегло: 65", "Наднормено тегло: 7"})},
+    {{1, "", "72", ""}, kBroca + kBrocaRefusal},
+    {{1, "154.9", "72", ""}, kBroca + kBrocaRefusal},
+    {{1, "170", "39", ""}, kBroca + kBrocaRefusal},
+    {{1, "170", "39.4", ""}, kBroca + kBrocaRefusal},
+    {{1, "170", "-50", ""}, kBroca + kBrocaRefusal},
+    {{1, "170", "39.5", ""},
+     Verdict(kBroca, {"Желано тегло: 65", "Можете да си позволите още: 25"})},
+    {{1, "170", "40", ""}, Verdict(kBroca, {"Желано тегло: 65", "Можете да си позволите още: 25"})},
+    {{1, "155", "60", ""}, Verdict(kBroca, {"Желано тегло: 55", "Наднормено тегло: 5"})},
+    {{1, "165", "70", ""}, Verdict(kBroca, {"Желано тегло: 60", "Наднормено тегло: 10"})},
+    {{1, "165.5", "60", ""},
+     Verdict(kBroca, {"Желано тегло: 60%5", "Можете да си позволите още: 0%5"})},
+    {{1, "166", "61", ""}, Verdict(kBroca, {"Желано тегло: 61"})},
+    {{1, "174", "60", ""}, Verdict(kBroca, {"Желано тегло: 69", "Можете да си позволите още: 9"})},
+    {{1, "174.5", "60", ""},
+     Verdict(kBroca, {"Желано тегло: 69%5", "Можете да си позволите още: 9%5"})},
+    {{1, "175", "72", ""}, Verdict(kBroca, {"Желано тегло: 70", "Наднормено тегло: 2"})},
+    {{1, "175.5", "72", ""}, Verdict(kBroca, {"Желано тегло: 70%5", "Наднормено тегло: 1%5"})},
+    {{1, "176", "70", ""}, Verdict(kBroca, {"Желано тегло: 66", "Наднормено тегло: 4"})},
+    {{1, "180.33", "80", ""}, Verdict(kBroca, {"Желано тегло: 70%33", "Наднормено тегло: 9%67"})},
+    {{1, "185.55", "80", ""}, Verdict(kBroca, {"Желано тегло: 75%55", "Наднормено тегло: 4%45"})},
+    {{1, "170", "9e9", ""}, kBroca, true},
+
+    // Breitman
+    {{2, "170", "72", ""}, Verdict(kBreitman, {"Желано тегло: 69", "Наднормено тегло: 3"})},
+    {{2, "170", "69", ""}, Verdict(kBreitman, {"Желано тегло: 69"})},
+    {{2, "170", "70.4", ""}, Verdict(kBreitman, {"Желано тегло: 69", "Наднормено тегло: 1"})},
+    {{2, "", "60", ""}, Verdict(kBreitman, {"Желано тегло: -50", "Наднормено тегло: 110"})},
+    {{2, "171", "60", ""},
+     Verdict(kBreitman, {"Желано тегло: 69%7", "Можете да си позволите още: 9%7"})},
+    {{2, "71.428", "", ""}, Verdict(kBreitman, {"Желано тегло: 0"})},  // -0.0004 is not "-0"
+    {{2, "1e16", "", ""},
+     Verdict(kBreitman, {"Желано тегло: 6%99999999999995E+15",
+                         "Можете да си позволите още: 6%99999999999995E+15"})},
+    {{2, "170", "1e5", ""}, kBreitman, true},
+
+    // Borngard
+    {{3, "170", "60", "90"},
+     Verdict(kBorngard, {"Желано тегло: 63%75", "Можете да си позволите още: 3%75"})},
+    {{3, "170", "65.5", "90"},
+     Verdict(kBorngard, {"Желано тегло: 63%75", "Наднормено тегло: 1%75"})},
+    {{3, "170", "70.4", "90"},
+     Verdict(kBorngard, {"Желано тегло: 63%75", "Наднормено тегло: 6%65"})},
+    {{3, "170", "63.75", "90"}, Verdict(kBorngard, {"Желано тегло: 63%75"})},
+    {{3, "170", "60", "89.5"},
+     Verdict(kBorngard, {"Желано тегло: 63%75", "Можете да си позволите още: 3%75"})},
+    {{3, "170", "60", "90.5"},
+     Verdict(kBorngard, {"Желано тегло: 63%75", "Можете да си позволите още: 3%75"})},
+    {{3, "171", "60", "90"},
+     Verdict(kBorngard, {"Желано тегло: 64%13", "Можете да си позволите още: 4%13"})},
+    {{3, "170", "70", ""}, Verdict(kBorngard, {"Желано тегло: 0", "Наднормено тегло: 70"})},
+    {{3, "-1", "0", "0"}, Verdict(kBorngard, {"Желано тегло: 0"})},
+    {{3, "1.5e15", "", "240"},
+     Verdict(kBorngard, {"Желано тегло: 1%5E+15", "Можете да си позволите още: 1%5E+15"})},
+    {{3, "170", "60", "9e9"}, kBorngard, true},
+    {{3, "170", "1e999", "90"}, kBorngard, true},
+    {{3, "1e308", "60", "90"}, kBorngard, true},  // the product is not finite
+    // The difference is not finite: the desired-weight line stays, nothing after it.
+    {{3, "-1.7e308", "1.797e308", "1"},
+     Verdict(kBorngard, {"Желано тегло: -7%08333333333333E+305"}),
+     true},
+    // Cancellation noise is not shown: 6.7 - 6.65 is 0.05, not 0.0499999999999998.
+    {{3, "133", "6.7", "12"}, Verdict(kBorngard, {"Желано тегло: 6%65", "Наднормено тегло: 0%05"})},
+};
+
+class Reports : public testing::TestWithParam<std::string> {};
+
+TEST_P(Reports, WholeOutputMatchesByteForByte) {
+    const std::string& sep = GetParam();
+    for (const auto& c : kReports) {
+        const auto& r = c.request;
+        SCOPED_TRACE("method " + std::to_string(r.method) + " height \"" + r.height +
+                     "\" weight \"" + r.weight + "\" chest girth \"" + r.chestGirth + "\"");
+        const Outcome outcome = Calculate(r, sep);
+        EXPECT_EQ(outcome.output, WithSeparator(c.expected, sep));
+        const std::vector<std::string> expectedWarnings =
+            c.overflow ? std::vector<std::string>{kOverflow} : std::vector<std::string>{};
+        EXPECT_EQ(outcome.warnings, expectedWarnings);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Separators, Reports, testing::Values(".", ","),
+                         [](const auto& info) { return info.param == "." ? "FullStop" : "Comma"; });
+
+class FormHandlers : public testing::Test {
+protected:
+    MemoryFormState state{kStartText};
+    Form form{state, "."};
+
+    void Type(const std::string& height, const std::string& weight, const std::string& girth = "") {
+        state.inputs = {height, weight, girth};
+    }
+};
+
+TEST_F(FormHandlers, LoadEmptiesInputsAndUnchecksButKeepsTheReferenceText) {
+    state.inputs = {"1", "2", "3"};
+    state.checked = {true, true, true, true};
+    form.Form_Load();
+    EXPECT_EQ(state.inputs, (std::array<std::string, 3>{"", "", ""}));
+    EXPECT_EQ(state.checked, (std::array<bool, 4>{}));
+    EXPECT_EQ(state.output, kStartText);
+    EXPECT_FALSE(state.chestGirthLabelVisible);
+    EXPECT_FALSE(state.chestGirthInputVisible);
+    EXPECT_EQ(form.MethodIndex(), 0);
+}
+
+TEST_F(FormHandlers, CalculateBeforeAnyChoiceRunsTheBodyMassIndex) {
+    form.Form_Load();
+    Type("170", "72");
+    form.Command1_Click(kCalculate);
+    EXPECT_EQ(state.output, Bmi("24.91", "нормално тегло,"));
+}
+
+TEST_F(FormHandlers, ChestGirthRowFollowsTheChoiceAndKeepsItsText) {
+    form.Form_Load();
+    const struct {
+        int option;
+        bool visible;
+    } steps[] = {{3, true}, {0, false}, {3, true}, {1, false}, {2, false}, {3, true}};
+    state.inputs[kChestGirth] = "90";
+    for (const auto& s : steps) {
+        form.Option1_Click(s.option);
+        EXPECT_EQ(form.MethodIndex(), s.option);
+        EXPECT_EQ(state.chestGirthLabelVisible, s.visible) << s.option;
+        EXPECT_EQ(state.chestGirthInputVisible, s.visible) << s.option;
+        EXPECT_EQ(state.inputs[kChestGirth], "90");
+    }
+}
+
+TEST_F(FormHandlers, ClearResetsInputsAndOptionsButNotTheMethodOrTheRow) {
+    form.Form_Load();
+    form.Option1_Click(3);
+    Type("170", "60", "90");
+    state.checked[3] = true;  // the window checks the button the user clicked
+    form.Command1_Click(kClear);
+    EXPECT_EQ(state.output, "Направете нов избор");
+    EXPECT_EQ(state.inputs, (std::array<std::string, 3>{"", "", ""}));
+    EXPECT_EQ(state.checked, (std::array<bool, 4>{}));
+    EXPECT_TRUE(state.chestGirthLabelVisible);
+    EXPECT_TRUE(state.chestGirthInputVisible);
+    EXPECT_EQ(form.MethodIndex(), 3);
+
+    // Calculate after Clear runs the method chosen last.
+    Type("170", "60", "90");
+    form.Command1_Click(kCalculate);
+    EXPECT_EQ(state.output,
+              Verdict(kBorngard, {"Желано тегло: 63.75", "Можете да си позволите още: 3.75"}));
+}
+
+TEST_F(FormHandlers, EveryCalculateStartsAFreshReport) {
+    form.Form_Load();
+    form.Option1_Click(2);
+    Type("170", "72");
+    form.Command1_Click(kCalculate);
+    form.Command1_Click(kCalculate);
+    EXPECT_EQ(state.output, Verdict(kBreitman, {"Желано тегло: 69", "Наднормено тегло: 3"}));
+}
+
+TEST_F(FormHandlers, AfterAnOverflowTheNextCalculateWorks) {
+    form.Form_Load();
+    form.Option1_Click(1);
+    Type("170", "9e9");
+    form.Command1_Click(kCalculate);
+    EXPECT_EQ(state.output, kBroca);
+    Type("170", "72");
+    form.Command1_Click(kCalculate);
+    EXPECT_EQ(state.output, Verdict(kBroca, {"Желано тегло: 65", "Наднормено тегло: 7"}));
+    EXPECT_EQ(state.warnings, std::vector<std::string>{kOverflow});
+}
+
+TEST_F(FormHandlers, UnknownIndicesChangeNothing) {
+    form.Form_Load();
+    form.Option1_Click(2);
+    for (int index : {-1, 4, 32767}) {
+        form.Option1_Click(index);
+        form.Command1_Click(index == 4 ? 2 : index);
+    }
+    EXPECT_EQ(form.MethodIndex(), 2);
+    EXPECT_EQ(state.output, kStartText);
+}
+
+}  // namespace
+}  // namespace form
