@@ -1,0 +1,374 @@
+// Drives the real window the way a person does: mouse clicks, typed keys, Tab.
+#include <QApplication>
+#include <QClipboard>
+#include <QFontDatabase>
+#include <QFontInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRawFont>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTimer>
+#include <QtTest>
+#include <memory>
+
+#include "ui/design.h"
+#include "ui/orlaven.h"
+#include "ui/reference_text.h"
+
+using ui::Orlaven;
+
+namespace {
+
+const QString kOverflow =
+    QStringLiteral("Въведеното число е извън допустимия обхват (от -32768 до 32767).");
+
+template <typename T>
+T* Find(const QWidget& window, const QString& name) {
+    auto* w = window.findChild<T*>(name);
+    if (!w) qFatal("no control %s", qPrintable(name));
+    return w;
+}
+
+QLineEdit* Text2(const QWidget& w, int i) {
+    return Find<QLineEdit>(w, QStringLiteral("Text2(%1)").arg(i));
+}
+QRadioButton* Option1(const QWidget& w, int i) {
+    return Find<QRadioButton>(w, QStringLiteral("Option1(%1)").arg(i));
+}
+QPushButton* Command1(const QWidget& w, int i) {
+    return Find<QPushButton>(w, QStringLiteral("Command1(%1)").arg(i));
+}
+QPlainTextEdit* Text1(const QWidget& w) {
+    return Find<QPlainTextEdit>(w, QStringLiteral("Text1(0)"));
+}
+
+void Type(QLineEdit* box, const QString& text) {
+    QTest::mouseClick(box, Qt::LeftButton);
+    box->selectAll();
+    QTest::keyClick(box, Qt::Key_Backspace);
+    QTest::keyClicks(box, text);
+}
+
+void ClickOption(QRadioButton* option) {
+    // On the indicator and caption, where a person clicks.
+    QTest::mouseClick(option, Qt::LeftButton, {}, QPoint(10, option->height() / 2));
+}
+
+QString Report(const QStringList& lines) {
+    return lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
+}
+
+}  // namespace
+
+class WindowTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<Orlaven> window;
+
+    QString Output() const { return QString::fromStdString(window->OutputText()); }
+
+    void Calculate(int method, const QString& height, const QString& weight,
+                   const QString& girth = {}) {
+        ClickOption(Option1(*window, method));
+        Type(Text2(*window, 0), height);
+        Type(Text2(*window, 1), weight);
+        if (!girth.isNull()) Type(Text2(*window, 2), girth);
+        QTest::mouseClick(Command1(*window, 0), Qt::LeftButton);
+    }
+
+private slots:
+    void init() {
+        window = std::make_unique<Orlaven>(QStringLiteral("."), nullptr);
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    }
+    void cleanup() { window.reset(); }
+
+    void typicalRequest() {
+        Calculate(1, "170", "72");
+        QCOMPARE(Output(), Report({"Изчисляване: индекс на Брок", "Желано тегло: 65",
+                                   "Наднормено тегло: 7"}));
+        QVERIFY(Text2(*window, 2)->isHidden());
+        QCOMPARE(window->Form().MethodIndex(), 1);
+    }
+
+    void everyMethod_data() {
+        QTest::addColumn<int>("method");
+        QTest::addColumn<QString>("girth");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("body mass index")
+            << 0 << QString()
+            << Report({"Изчисляване: индекс на телесната маса", "Индекс на телесната маса: 24.91",
+                       "нормално тегло,"});
+        QTest::newRow("Broca") << 1 << QString()
+                               << Report({"Изчисляване: индекс на Брок", "Желано тегло: 65",
+                                          "Наднормено тегло: 7"});
+        QTest::newRow("Breitman") << 2 << QString()
+                                  << Report({"Изчисляване: индекс на Брейтман", "Желано тегло: 69",
+                                             "Наднормено тегло: 3"});
+        QTest::newRow("Borngard") << 3 << "90"
+                                  << Report({"Изчисляване: индекс на Борнгард",
+                                             "Желано тегло: 63.75", "Наднормено тегло: 8.25"});
+    }
+    void everyMethod() {
+        QFETCH(int, method);
+        QFETCH(QString, girth);
+        QFETCH(QString, expected);
+        Calculate(method, "170", "72", girth);
+        QCOMPARE(Output(), expected);
+        // What the box shows is the same report, in the widget's own line breaks.
+        QCOMPARE(Text1(*window)->toPlainText(), QString(expected).replace("\r\n", "\n"));
+        for (int i = 0; i < 4; ++i) QCOMPARE(Option1(*window, i)->isChecked(), i == method);
+    }
+
+    void clearLeavesTheMethodAndTheRow() {
+        Calculate(3, "170", "60", "90");
+        QTest::mouseClick(Command1(*window, 1), Qt::LeftButton);
+        QCOMPARE(Output(), QStringLiteral("Направете нов избор"));
+        for (int i = 0; i < 3; ++i) QCOMPARE(Text2(*window, i)->text(), QString());
+        for (int i = 0; i < 4; ++i) QVERIFY(!Option1(*window, i)->isChecked());
+        QVERIFY(Text2(*window, 2)->isVisible());
+        QCOMPARE(window->Form().MethodIndex(), 3);
+
+        // Calculate without a new choice runs the last method.
+        Type(Text2(*window, 0), "170");
+        Type(Text2(*window, 1), "60");
+        Type(Text2(*window, 2), "90");
+        QTest::mouseClick(Command1(*window, 0), Qt::LeftButton);
+        QCOMPARE(Output(), Report({"Изчисляване: индекс на Борнгард", "Желано тегло: 63.75",
+                                   "Можете да си позволите още: 3.75"}));
+
+        // After a Clear the same option can be chosen again.
+        QTest::mouseClick(Command1(*window, 1), Qt::LeftButton);
+        ClickOption(Option1(*window, 3));
+        QVERIFY(Option1(*window, 3)->isChecked());
+        ClickOption(Option1(*window, 0));
+        QCOMPARE(window->Form().MethodIndex(), 0);
+    }
+
+    void chestGirthRowFollowsTheChoice() {
+        auto* label = Find<QLabel>(*window, "Label2(2)");
+        auto* box = Text2(*window, 2);
+        QVERIFY(!label->isVisible() && !box->isVisible());
+        ClickOption(Option1(*window, 3));
+        QVERIFY(label->isVisible() && box->isVisible());
+        Type(box, "90");
+        ClickOption(Option1(*window, 0));
+        QVERIFY(!label->isVisible() && !box->isVisible());
+        ClickOption(Option1(*window, 3));
+        QVERIFY(label->isVisible() && box->isVisible());
+        QCOMPARE(box->text(), QStringLiteral("90"));
+    }
+
+    void keyboardChoosesAnOption() {
+        Option1(*window, 2)->setFocus();
+        QTest::keyClick(Option1(*window, 2), Qt::Key_Space);
+        QCOMPARE(window->Form().MethodIndex(), 2);
+        QTest::keyClick(Option1(*window, 2), Qt::Key_Down);
+        QCOMPARE(window->Form().MethodIndex(), 3);
+        QVERIFY(Text2(*window, 2)->isVisible());
+    }
+
+    void fourthCharacterIsRefused() {
+        for (int i = 0; i < 3; ++i) {
+            ClickOption(Option1(*window, 3));
+            auto* box = Text2(*window, i);
+            Type(box, "1234");
+            QCOMPARE(box->text(), QStringLiteral("123"));
+            box->clear();
+            QApplication::clipboard()->setText(QStringLiteral("98765"));
+            QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+            QCOMPARE(box->text(), QStringLiteral("987"));
+        }
+    }
+
+    QStringList TabChain(int stops) {
+        QStringList chain{QApplication::focusWidget()->objectName()};
+        for (int i = 1; i < stops; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            chain << QApplication::focusWidget()->objectName();
+        }
+        return chain;
+    }
+
+    void focusOrder() {
+        QCOMPARE(QApplication::focusWidget(), Text1(*window));
+        // The whole designed order, once the chest-girth box shows and no
+        // option is checked: choose Borngard, then Clear.
+        ClickOption(Option1(*window, 3));
+        QTest::mouseClick(Command1(*window, 1), Qt::LeftButton);
+        Text1(*window)->setFocus();
+        QStringList expected;
+        for (auto name : ui::kFocusOrder) expected << QString::fromUtf8(name.data(), name.size());
+        QCOMPARE(TabChain(11), expected + QStringList{expected.front()});
+
+        // At start the hidden box is passed over.
+        window = std::make_unique<Orlaven>(QStringLiteral("."), nullptr);
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        expected.removeAll(QStringLiteral("Text2(2)"));
+        QCOMPARE(TabChain(9), expected);
+    }
+
+    void everyOptionIsATabStopAndArrowsMoveWithin() {
+        ClickOption(Option1(*window, 1));
+        Command1(*window, 1)->setFocus();
+        QCOMPARE(TabChain(4),
+                 (QStringList{"Command1(1)", "Option1(0)", "Option1(1)", "Option1(2)"}));
+        QTest::keyClick(Option1(*window, 2), Qt::Key_Space);
+        QCOMPARE(window->Form().MethodIndex(), 2);
+        QTest::keyClick(Option1(*window, 2), Qt::Key_Down);
+        QCOMPARE(QApplication::focusWidget(), Option1(*window, 3));
+        QVERIFY(Option1(*window, 3)->isChecked());
+        QCOMPARE(window->Form().MethodIndex(), 3);
+        QVERIFY(Text2(*window, 2)->isVisible());
+        QTest::keyClick(Option1(*window, 3), Qt::Key_Up);
+        QCOMPARE(window->Form().MethodIndex(), 2);
+    }
+
+    void referenceTextAtStart() {
+        const std::string start = window->OutputText();
+        QCOMPARE(start, std::string(ui::kReferenceText));
+        const QString text = QString::fromStdString(start);
+        QCOMPARE(text.size(), 2025);
+        QCOMPARE(text.count("\r\n"), 28);
+        QVERIFY(text.endsWith("\r\n"));
+        QCOMPARE(Text1(*window)->verticalScrollBar()->value(), 0);
+        QVERIFY(Text1(*window)->verticalScrollBar()->maximum() > 0);
+        QCOMPARE(Text1(*window)->cursorForPosition(QPoint(4, 4)).blockNumber(), 0);
+
+        Calculate(0, "170", "72");
+        QVERIFY(!Output().contains("Информацията"));
+        QTest::mouseClick(Command1(*window, 1), Qt::LeftButton);
+        QVERIFY(!Output().contains("Информацията"));
+    }
+
+    void outputBoxIsReadOnlyButCopyable() {
+        auto* box = Text1(*window);
+        box->setFocus();
+        QTest::keyClicks(box, "xyz");
+        QCOMPARE(window->OutputText(), std::string(ui::kReferenceText));
+        QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(box, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QApplication::clipboard()->text(), Text1(*window)->toPlainText());
+        QCOMPARE(box->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+        QCOMPARE(box->lineWrapMode(), QPlainTextEdit::WidgetWidth);
+        QTest::keyClick(box, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), Text2(*window, 0));
+    }
+
+    void overflowIsAWarningAndTheWindowGoesOn() {
+        QString shown;
+        QMessageBox::Icon icon = QMessageBox::NoIcon;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box) return;
+            shown = box->text();
+            icon = box->icon();
+            box->accept();
+        });
+        Calculate(2, "170", "9e9");
+        QCOMPARE(shown, kOverflow);
+        QCOMPARE(icon, QMessageBox::Warning);
+        QCOMPARE(Output(), Report({"Изчисляване: индекс на Брейтман"}));
+        Type(Text2(*window, 1), "72");
+        QTest::mouseClick(Command1(*window, 0), Qt::LeftButton);
+        QCOMPARE(Output(), Report({"Изчисляване: индекс на Брейтман", "Желано тегло: 69",
+                                   "Наднормено тегло: 3"}));
+    }
+
+    // Run by CTest under a given locale, with the report it should give.
+    void systemLocaleSeparator() {
+        const QByteArray expected = qgetenv("EXPECTED_BODY_MASS_INDEX");
+        if (expected.isEmpty()) QSKIP("run by CTest with a locale set");
+        window = std::make_unique<Orlaven>();
+        window->show();
+        Calculate(0, "170", "72");
+        QCOMPARE(Output(), Report({"Изчисляване: индекс на телесната маса",
+                                   "Индекс на телесната маса: " + QString::fromUtf8(expected),
+                                   "нормално тегло,"}));
+    }
+
+    void windowAndControlsAsDesigned() {
+        QCOMPARE(window->size(), QSize(461, 345));
+        QCOMPARE(window->minimumSize(), window->maximumSize());
+        QCOMPARE(window->windowTitle(),
+                 QStringLiteral("teglomer.example.org Физкултура - индекс за телесна маса"));
+        for (const auto& d : ui::kControls) {
+            const QString name = QString::fromUtf8(d.name.data(), d.name.size()) +
+                                 QStringLiteral("(%1)").arg(d.index);
+            auto* w = Find<QWidget>(*window, name);
+            QCOMPARE(w->geometry(), QRect(d.left / 15, d.top / 15, d.width / 15, d.height / 15));
+            QCOMPARE(w->font(), window->font());
+            if (auto* label = qobject_cast<QLabel*>(w))
+                QCOMPARE(label->alignment(), Qt::AlignCenter);
+        }
+        for (int i = 0; i < 3; ++i) QCOMPARE(Text2(*window, i)->maxLength(), 3);
+    }
+
+    void fontIsTimesOrItsStandInAndDrawsCyrillic() {
+        const QFont font = window->font();
+        QCOMPARE(font.family(), QStringLiteral("Times New Roman"));
+        QCOMPARE(font.pointSize(), 12);
+        QCOMPARE(font.weight(), QFont::Normal);
+        QVERIFY(!font.italic() && !font.underline() && !font.strikeOut());
+        const QString resolved = QFontInfo(font).family();
+        QVERIFY2(resolved == "Times New Roman" || resolved == "Liberation Serif",
+                 qPrintable(resolved));
+        const QRawFont raw = QRawFont::fromFont(font, QFontDatabase::Cyrillic);
+        QVERIFY(raw.isValid());
+        for (QChar c : QStringLiteral("Физкултура ЖЩЪЮЯ жщъюя"))
+            QVERIFY2(raw.supportsCharacter(c), qPrintable(QString(c)));
+    }
+
+    void grabbedWindowShowsTheColours() {
+        const QImage image = window->grab().toImage();
+        QCOMPARE(image.size(), QSize(461, 345));
+        struct Probe {
+            const char* what;
+            QPoint at;
+            QColor colour;
+        };
+        const Probe probes[] = {
+            {"window", {215, 40}, QColor(192, 192, 255)},
+            {"window below the buttons", {300, 185}, QColor(192, 192, 255)},
+            {"title label", {12, 3}, QColor(255, 192, 128)},
+            {"height label", {236, 35}, QColor(255, 192, 128)},
+            {"option 0", {200, 35}, QColor(128, 128, 255)},
+            {"option 3", {200, 131}, QColor(128, 128, 255)},
+            {"Calculate", {40, 172}, QColor(128, 255, 128)},
+            {"Clear", {310, 172}, QColor(255, 0, 0)},
+        };
+        for (const auto& p : probes)
+            QVERIFY2(image.pixelColor(p.at) == p.colour,
+                     qPrintable(QStringLiteral("%1 at (%2,%3) is %4")
+                                    .arg(p.what)
+                                    .arg(p.at.x())
+                                    .arg(p.at.y())
+                                    .arg(image.pixelColor(p.at).name())));
+    }
+
+    void iconIsATransparentHamburger() {
+        const QIcon icon = window->windowIcon();
+        QVERIFY(!icon.isNull());
+        const QImage image(QStringLiteral(":/teglomer.xpm"));
+        QCOMPARE(image.size(), QSize(32, 32));
+        QVERIFY(image.hasAlphaChannel());
+        for (QPoint corner : {QPoint(0, 0), QPoint(31, 0), QPoint(0, 31), QPoint(31, 31)})
+            QCOMPARE(image.pixelColor(corner).alpha(), 0);
+        QSet<QRgb> colours;
+        for (int y = 0; y < 32; ++y)
+            for (int x = 0; x < 32; ++x) colours.insert(image.pixel(x, y));
+        QVERIFY(colours.size() <= 256);
+        QVERIFY(colours.size() > 8);  // a drawing, not a blank
+    }
+};
+
+QTEST_MAIN(WindowTest)
+#include "window_test.moc"

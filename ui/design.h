@@ -1,0 +1,73 @@
+// The window as designed: every control's kind, caption, place, size and
+// colour, in twips (1/1440 inch) as laid out, converted to logical pixels at
+// 15 twips a pixel. Change the window here.
+#pragma once
+
+#include <array>
+#include <optional>
+#include <string_view>
+
+#include "form/form.h"
+
+namespace ui {
+
+inline constexpr int kTwipsPerPixel = 15;
+constexpr int Pixels(int twips) { return twips / kTwipsPerPixel; }
+
+struct Rgb {
+    int red, green, blue;
+};
+
+enum class Kind { Label, OptionButton, TextBox, PushButton, OutputBox };
+
+struct ControlDesign {
+    std::string_view name;
+    int index;
+    Kind kind;
+    std::string_view caption;
+    int left, top, width, height;  // twips
+    std::optional<Rgb> colour;     // none: the platform's standard colours
+};
+
+inline constexpr int kClientWidth = 6915;  // twips
+inline constexpr int kClientHeight = 5175;
+inline constexpr Rgb kWindowColour{192, 192, 255};
+inline constexpr std::string_view kFontFamily = "Times New Roman";
+inline constexpr int kFontPointSize = 12;
+inline constexpr int kInputMaxLength = 3;
+inline constexpr std::string_view kCaption =
+    "teglomer.example.org Физкултура - индекс за телесна маса";
+
+inline constexpr Rgb kLabelColour{255, 192, 128};
+inline constexpr Rgb kOptionColour{128, 128, 255};
+
+// clang-format off
+inline constexpr std::array<ControlDesign, 14> kControls{{
+    // name      idx kind                 caption                                                        left  top   width height colour
+    {"Label1",   0, Kind::Label,         "Физическо възп. - индекс за изчисляване на оптимално тегло",  120,  0,    6615, 375,  kLabelColour},
+    {"Option1",  0, Kind::OptionButton,  form::kMethods[0].caption,                                     120,  480,  3015, 375,  kOptionColour},
+    {"Option1",  1, Kind::OptionButton,  form::kMethods[1].caption,                                     120,  960,  3015, 375,  kOptionColour},
+    {"Option1",  2, Kind::OptionButton,  form::kMethods[2].caption,                                     120,  1440, 3015, 375,  kOptionColour},
+    {"Option1",  3, Kind::OptionButton,  form::kMethods[3].caption,                                     120,  1920, 3015, 375,  kOptionColour},
+    {"Label2",   0, Kind::Label,         "Височина [см]: ",                                             3480, 480,  2415, 375,  kLabelColour},
+    {"Label2",   1, Kind::Label,         "Тегло [кг]: ",                                                3480, 960,  2415, 375,  kLabelColour},
+    {"Label2",   2, Kind::Label,         "Гръдна обиколка [см]: ",                                      3480, 1440, 2415, 375,  kLabelColour},
+    {"Text2",    0, Kind::TextBox,       "",                                                            6000, 480,  735,  405,  std::nullopt},
+    {"Text2",    1, Kind::TextBox,       "",                                                            6000, 960,  735,  405,  std::nullopt},
+    {"Text2",    2, Kind::TextBox,       "",                                                            6000, 1440, 735,  405,  std::nullopt},
+    {"Command1", 0, Kind::PushButton,    "Изчисли",                                                     480,  2400, 1695, 375,  Rgb{128, 255, 128}},
+    {"Command1", 1, Kind::PushButton,    "Изтрий",                                                      4560, 2400, 1695, 375,  Rgb{255, 0, 0}},
+    {"Text1",    0, Kind::OutputBox,     "",                                                            120,  2880, 6735, 2175, std::nullopt},
+}};
+// clang-format on
+
+// Hidden until the Borngard method is chosen.
+inline constexpr std::array<std::string_view, 2> kHiddenAtStart{"Label2(2)", "Text2(2)"};
+
+// The order Tab moves the focus in; the window opens on the first.
+inline constexpr std::array<std::string_view, 10> kFocusOrder{
+    "Text1(0)",   "Text2(0)",   "Text2(1)",   "Command1(0)", "Command1(1)",
+    "Option1(0)", "Option1(1)", "Option1(2)", "Text2(2)",    "Option1(3)",
+};
+
+}  // namespace ui

@@ -1,0 +1,216 @@
+#include "ui/orlaven.h"
+
+#include <QButtonGroup>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include "ui/design.h"
+#include "ui/reference_text.h"
+
+namespace ui {
+namespace {
+
+QString Q(std::string_view text) { return QString::fromUtf8(text.data(), qsizetype(text.size())); }
+
+QColor ToColor(const Rgb& c) { return QColor(c.red, c.green, c.blue); }
+
+QString ControlName(const ControlDesign& d) {
+    return Q(d.name) + '(' + QString::number(d.index) + ')';
+}
+
+void FillBackground(QWidget* w, const Rgb& colour) {
+    // Buttons fill with their Button role, everything else with Window.
+    QPalette p = w->palette();
+    p.setColor(w->backgroundRole(), ToColor(colour));
+    w->setPalette(p);
+    w->setAutoFillBackground(true);
+}
+
+// A push button ignores its palette's background under most styles, so its
+// face is drawn by a style sheet, keeping a raised edge that sinks when
+// pressed and a visible focus frame.
+void PaintButtonFace(QPushButton* button, const Rgb& colour) {
+    const QColor face = ToColor(colour);
+    button->setStyleSheet(QStringLiteral("QPushButton { background-color: %1; color: black;"
+                                         " border: 2px outset %2; }"
+                                         "QPushButton:pressed { border-style: inset; }"
+                                         "QPushButton:focus { border-color: %3; }")
+                              .arg(face.name(), face.lighter(130).name(), face.darker(200).name()));
+}
+
+// Qt keeps only one button of an exclusive group in the Tab chain and moves
+// that place on every focus change; the design gives each option button a
+// Tab stop of its own, so put them all back. The arrow keys still move
+// within the group.
+class OptionButton : public QRadioButton {
+public:
+    using QRadioButton::QRadioButton;
+
+protected:
+    bool event(QEvent* e) override {
+        const bool handled = QRadioButton::event(e);
+        if (e->type() == QEvent::FocusIn || e->type() == QEvent::FocusOut) KeepTabStops();
+        return handled;
+    }
+    void checkStateSet() override {
+        QRadioButton::checkStateSet();
+        KeepTabStops();
+    }
+
+private:
+    void KeepTabStops() {
+        for (auto* option : parentWidget()->findChildren<OptionButton*>(Qt::FindDirectChildrenOnly))
+            option->setFocusPolicy(Qt::StrongFocus);
+    }
+};
+
+}  // namespace
+
+QString ToWidgetText(const std::string& text) {
+    QString s = QString::fromStdString(text);
+    s.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return s;
+}
+
+std::string FromWidgetText(const QString& text) {
+    QString s = text;
+    s.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    s.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
+    return s.toStdString();
+}
+
+Orlaven::Orlaven(QWidget* parent) : Orlaven(QLocale::system().decimalPoint(), parent) {}
+
+Orlaven::Orlaven(const QString& decimalSeparator, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+      form_(*this, decimalSeparator.toStdString()) {
+    Build();
+    form_.Form_Load();
+}
+
+void Orlaven::Build() {
+    setObjectName(QStringLiteral("Orlaven"));
+    setWindowTitle(Q(kCaption));
+    setWindowIcon(QIcon(QStringLiteral(":/teglomer.xpm")));
+    QFont font{Q(kFontFamily)};
+    font.setPointSize(kFontPointSize);
+    font.setWeight(QFont::Normal);
+    setFont(font);
+    FillBackground(this, kWindowColour);
+    setFixedSize(Pixels(kClientWidth), Pixels(kClientHeight));
+
+    options_ = new QButtonGroup(this);
+    for (const ControlDesign& d : kControls) {
+        QWidget* w = nullptr;
+        switch (d.kind) {
+            case Kind::Label: {
+                auto* label = new QLabel(Q(d.caption), this);
+                label->setAlignment(Qt::AlignCenter);
+                if (d.name == "Label2") label2_[d.index] = label;
+                w = label;
+                break;
+            }
+            case Kind::OptionButton: {
+                auto* option = new OptionButton(Q(d.caption), this);
+                options_->addButton(option, d.index);
+                option1_[d.index] = option;
+                w = option;
+                break;
+            }
+            case Kind::TextBox: {
+                auto* box = new QLineEdit(this);
+                box->setMaxLength(kInputMaxLength);
+                text2_[d.index] = box;
+                w = box;
+                break;
+            }
+            case Kind::PushButton: {
+                auto* button = new QPushButton(Q(d.caption), this);
+                button->setAutoDefault(false);
+                PaintButtonFace(button, *d.colour);
+                command1_[d.index] = button;
+                connect(button, &QPushButton::clicked, this,
+                        [this, i = d.index] { form_.Command1_Click(i); });
+                w = button;
+                break;
+            }
+            case Kind::OutputBox: {
+                text1_ = new QPlainTextEdit(this);
+                // Read-only for typing, but the report can be selected and
+                // copied, and Tab moves on instead of being typed.
+                text1_->setReadOnly(true);
+                text1_->setTextInteractionFlags(Qt::TextSelectableByMouse |
+                                                Qt::TextSelectableByKeyboard);
+                text1_->setTabChangesFocus(true);
+                text1_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+                text1_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+                text1_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+                text1_->setPlainText(ToWidgetText(std::string(kReferenceText)));
+                w = text1_;
+                break;
+            }
+        }
+        w->setObjectName(ControlName(d));
+        w->setGeometry(Pixels(d.left), Pixels(d.top), Pixels(d.width), Pixels(d.height));
+        if (d.colour && d.kind != Kind::PushButton) FillBackground(w, *d.colour);
+    }
+    for (std::string_view name : kHiddenAtStart) Control(name)->hide();
+
+    // A choice made by mouse, Space or the arrow keys checks a button; the
+    // logic itself only ever unchecks, which must not count as a choice.
+    connect(options_, &QButtonGroup::idToggled, this, [this](int id, bool checked) {
+        if (checked) form_.Option1_Click(id);
+    });
+
+    for (std::size_t i = 1; i < kFocusOrder.size(); ++i)
+        setTabOrder(Control(kFocusOrder[i - 1]), Control(kFocusOrder[i]));
+    Control(kFocusOrder.front())->setFocus();
+}
+
+QWidget* Orlaven::Control(std::string_view name) const {
+    return findChild<QWidget*>(Q(name), Qt::FindDirectChildrenOnly);
+}
+
+std::string Orlaven::InputText(int index) const { return text2_.at(index)->text().toStdString(); }
+
+void Orlaven::SetInputText(int index, const std::string& text) {
+    text2_.at(index)->setText(QString::fromStdString(text));
+}
+
+std::string Orlaven::OutputText() const { return FromWidgetText(text1_->toPlainText()); }
+
+void Orlaven::SetOutputText(const std::string& text) { text1_->setPlainText(ToWidgetText(text)); }
+
+std::string Orlaven::OptionCaption(int index) const {
+    return option1_.at(index)->text().toStdString();
+}
+
+void Orlaven::SetOptionValue(int index, bool checked) {
+    QRadioButton* option = option1_.at(index);
+    if (option->isChecked() == checked) return;
+    // An exclusive group will not let its checked button go from code.
+    const QSignalBlocker block(options_);
+    options_->setExclusive(false);
+    option->setChecked(checked);
+    options_->setExclusive(true);
+}
+
+void Orlaven::SetChestGirthLabelVisible(bool visible) {
+    label2_[form::kChestGirth]->setVisible(visible);
+}
+
+void Orlaven::SetChestGirthInputVisible(bool visible) {
+    text2_[form::kChestGirth]->setVisible(visible);
+}
+
+void Orlaven::ShowOverflowWarning(const std::string& message) {
+    QMessageBox::warning(this, windowTitle(), QString::fromStdString(message));
+}
+
+}  // namespace ui

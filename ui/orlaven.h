@@ -1,0 +1,60 @@
+// The program's only window. It is built from the design table, implements
+// the form's state over its widgets, and hands the user's clicks to the
+// handlers.
+#pragma once
+
+#include <QWidget>
+#include <array>
+#include <string>
+
+#include "form/form.h"
+#include "form/form_state.h"
+
+class QButtonGroup;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QRadioButton;
+
+namespace ui {
+
+class Orlaven : public QWidget, public form::FormState {
+    Q_OBJECT
+
+public:
+    // Numbers are written with the decimal separator of the system locale.
+    explicit Orlaven(QWidget* parent = nullptr);
+    Orlaven(const QString& decimalSeparator, QWidget* parent);
+
+    std::string InputText(int index) const override;
+    void SetInputText(int index, const std::string& text) override;
+    std::string OutputText() const override;
+    void SetOutputText(const std::string& text) override;
+    std::string OptionCaption(int index) const override;
+    void SetOptionValue(int index, bool checked) override;
+    void SetChestGirthLabelVisible(bool visible) override;
+    void SetChestGirthInputVisible(bool visible) override;
+    void ShowOverflowWarning(const std::string& message) override;
+
+    const form::Form& Form() const { return form_; }
+
+private:
+    void Build();
+    QWidget* Control(std::string_view name) const;
+
+    std::array<QLineEdit*, form::kInputCount> text2_{};
+    std::array<QRadioButton*, form::kOptionCount> option1_{};
+    std::array<QPushButton*, 2> command1_{};
+    std::array<QLabel*, form::kInputCount> label2_{};
+    QPlainTextEdit* text1_ = nullptr;
+    QButtonGroup* options_ = nullptr;
+    form::Form form_;
+};
+
+// The window's text with CR LF line ends, from the widget's own line breaks,
+// and back.
+QString ToWidgetText(const std::string& text);
+std::string FromWidgetText(const QString& text);
+
+}  // namespace ui
