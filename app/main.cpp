@@ -1,11 +1,14 @@
 #include <QApplication>
-#include <QIcon>
 
+#include "ui/app_setup.h"
 #include "ui/orlaven.h"
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/teglomer.xpm")));
+    // Lets the desktop match the window to its menu entry and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral(TEGLOMER_APP_ID));
+    ui::InstallQtTranslations(app);
+    QApplication::setWindowIcon(ui::AppIcon());
     ui::Orlaven window;
     window.show();
     return QApplication::exec();

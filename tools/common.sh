@@ -26,7 +26,7 @@ ensure_packages() {
     fi
 }
 
-BUILD_PACKAGES=(cmake make g++ libgtest-dev qt6-base-dev fonts-liberation)
+BUILD_PACKAGES=(cmake make g++ libgtest-dev qt6-base-dev fonts-liberation qt6-translations-l10n)
 
 # configure_and_build DIR [CMAKE ARGS...]
 configure_and_build() {

@@ -38,6 +38,9 @@ inline constexpr int kInputMaxLength = 3;
 inline constexpr std::string_view kCaption =
     "teglomer.example.org Физкултура - индекс за телесна маса";
 
+// What a screen reader calls the output box.
+inline constexpr std::string_view kOutputAccessibleName = "Резултат";
+
 inline constexpr Rgb kLabelColour{255, 192, 128};
 inline constexpr Rgb kOptionColour{128, 128, 255};
 

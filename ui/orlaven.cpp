@@ -1,5 +1,6 @@
 #include "ui/orlaven.h"
 
+#include <QAccessible>
 #include <QButtonGroup>
 #include <QLabel>
 #include <QLineEdit>
@@ -9,6 +10,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include "ui/app_setup.h"
 #include "ui/design.h"
 #include "ui/reference_text.h"
 
@@ -97,7 +99,7 @@ Orlaven::Orlaven(const QString& decimalSeparator, QWidget* parent)
 void Orlaven::Build() {
     setObjectName(QStringLiteral("Orlaven"));
     setWindowTitle(Q(kCaption));
-    setWindowIcon(QIcon(QStringLiteral(":/teglomer.xpm")));
+    setWindowIcon(AppIcon());
     QFont font{Q(kFontFamily)};
     font.setPointSize(kFontPointSize);
     font.setWeight(QFont::Normal);
@@ -126,6 +128,9 @@ void Orlaven::Build() {
             case Kind::TextBox: {
                 auto* box = new QLineEdit(this);
                 box->setMaxLength(kInputMaxLength);
+                // Enter in a box does what "Изчисли" does.
+                connect(box, &QLineEdit::returnPressed, this,
+                        [this] { form_.Command1_Click(form::kCalculate); });
                 text2_[d.index] = box;
                 w = box;
                 break;
@@ -152,6 +157,7 @@ void Orlaven::Build() {
                 text1_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
                 text1_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
                 text1_->setPlainText(ToWidgetText(std::string(kReferenceText)));
+                text1_->setAccessibleName(Q(kOutputAccessibleName));
                 w = text1_;
                 break;
             }
@@ -161,6 +167,8 @@ void Orlaven::Build() {
         if (d.colour && d.kind != Kind::PushButton) FillBackground(w, *d.colour);
     }
     for (std::string_view name : kHiddenAtStart) Control(name)->hide();
+    // Each box is named by its caption, for screen readers and Alt keys alike.
+    for (int i = 0; i < form::kInputCount; ++i) label2_[i]->setBuddy(text2_[i]);
 
     // A choice made by mouse, Space or the arrow keys checks a button; the
     // logic itself only ever unchecks, which must not count as a choice.
@@ -185,7 +193,16 @@ void Orlaven::SetInputText(int index, const std::string& text) {
 
 std::string Orlaven::OutputText() const { return FromWidgetText(text1_->toPlainText()); }
 
-void Orlaven::SetOutputText(const std::string& text) { text1_->setPlainText(ToWidgetText(text)); }
+void Orlaven::SetOutputText(const std::string& text) {
+    const QString before = text1_->toPlainText();
+    text1_->setPlainText(ToWidgetText(text));
+    // Tell assistive technology that the report was replaced, whether or
+    // not the box has the focus.
+    QAccessibleTextUpdateEvent event(text1_, 0, before, text1_->toPlainText());
+    Announce(event);
+}
+
+void Orlaven::Announce(QAccessibleEvent& event) { QAccessible::updateAccessibility(&event); }
 
 std::string Orlaven::OptionCaption(int index) const {
     return option1_.at(index)->text().toStdString();

@@ -10,6 +10,7 @@
 #include "form/form.h"
 #include "form/form_state.h"
 
+class QAccessibleEvent;
 class QButtonGroup;
 class QLabel;
 class QLineEdit;
@@ -38,6 +39,10 @@ public:
     void ShowOverflowWarning(const std::string& message) override;
 
     const form::Form& Form() const { return form_; }
+
+protected:
+    // Hands an event to assistive technology.
+    virtual void Announce(QAccessibleEvent& event);
 
 private:
     void Build();

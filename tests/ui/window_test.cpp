@@ -1,10 +1,12 @@
 // Drives the real window the way a person does: mouse clicks, typed keys, Tab.
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -16,6 +18,7 @@
 #include <QtTest>
 #include <memory>
 
+#include "ui/app_setup.h"
 #include "ui/design.h"
 #include "ui/orlaven.h"
 #include "ui/reference_text.h"
@@ -295,6 +298,20 @@ private slots:
                                    "нормално тегло,"}));
     }
 
+    // Run by CTest under a Bulgarian locale.
+    void qtTextsInBulgarian() {
+        if (QLocale::system().language() != QLocale::Bulgarian) QSKIP("run by CTest under bg_BG");
+        QVERIFY(!ui::InstallQtTranslations(*qApp, QStringLiteral("/nonexistent")));
+        QVERIFY(ui::InstallQtTranslations(*qApp));
+        const std::unique_ptr<QMenu> menu(Text2(*window, 0)->createStandardContextMenu());
+        QStringList texts;
+        for (QAction* action : menu->actions())
+            if (!action->isSeparator()) texts << action->text();
+        QVERIFY(texts.size() >= 5);
+        const QRegularExpression cyrillic(QStringLiteral("\\p{Cyrillic}"));
+        for (const QString& text : texts) QVERIFY2(text.contains(cyrillic), qPrintable(text));
+    }
+
     void windowAndControlsAsDesigned() {
         QCOMPARE(window->size(), QSize(461, 345));
         QCOMPARE(window->minimumSize(), window->maximumSize());
@@ -327,9 +344,15 @@ private slots:
             QVERIFY2(raw.supportsCharacter(c), qPrintable(QString(c)));
     }
 
+    // Also run by CTest at QT_SCALE_FACTOR=2: the grab is then twice the
+    // size and every probe sits at twice the place.
     void grabbedWindowShowsTheColours() {
         const QImage image = window->grab().toImage();
-        QCOMPARE(image.size(), QSize(461, 345));
+        const qreal scale = window->devicePixelRatioF();
+        QCOMPARE(scale, qEnvironmentVariableIsSet("QT_SCALE_FACTOR")
+                            ? qEnvironmentVariable("QT_SCALE_FACTOR").toDouble()
+                            : 1.0);
+        QCOMPARE(image.size(), QSize(461, 345) * scale);
         struct Probe {
             const char* what;
             QPoint at;
@@ -345,13 +368,112 @@ private slots:
             {"Calculate", {40, 172}, QColor(128, 255, 128)},
             {"Clear", {310, 172}, QColor(255, 0, 0)},
         };
-        for (const auto& p : probes)
-            QVERIFY2(image.pixelColor(p.at) == p.colour,
+        for (const auto& p : probes) {
+            const QPoint at = (QPointF(p.at) * scale).toPoint();
+            QVERIFY2(image.pixelColor(at) == p.colour,
                      qPrintable(QStringLiteral("%1 at (%2,%3) is %4")
                                     .arg(p.what)
-                                    .arg(p.at.x())
-                                    .arg(p.at.y())
-                                    .arg(image.pixelColor(p.at).name())));
+                                    .arg(at.x())
+                                    .arg(at.y())
+                                    .arg(image.pixelColor(at).name())));
+        }
+    }
+
+    void nothingIsClippedOrOverlaps() {
+        ClickOption(Option1(*window, 3));  // every control showing
+        QList<QWidget*> controls;
+        for (const auto& d : ui::kControls)
+            controls << Find<QWidget>(*window, QString::fromUtf8(d.name.data(), d.name.size()) +
+                                                   QStringLiteral("(%1)").arg(d.index));
+        for (QWidget* w : controls) {
+            QVERIFY2(w->isVisible(), qPrintable(w->objectName()));
+            QVERIFY2(window->rect().contains(w->geometry()), qPrintable(w->objectName()));
+            if (qobject_cast<QLabel*>(w) || qobject_cast<QRadioButton*>(w)) {
+                QVERIFY2(w->sizeHint().width() <= w->width(), qPrintable(w->objectName()));
+                QVERIFY2(w->sizeHint().height() <= w->height(), qPrintable(w->objectName()));
+            }
+            if (auto* button = qobject_cast<QPushButton*>(w)) {
+                const QFontMetrics metrics(button->font());
+                QVERIFY(metrics.horizontalAdvance(button->text()) + 8 <= button->width());
+                QVERIFY(metrics.height() + 4 <= button->height());
+            }
+            for (QWidget* other : controls)
+                QVERIFY2(w == other || !w->geometry().intersects(other->geometry()),
+                         qPrintable(w->objectName() + " overlaps " + other->objectName()));
+        }
+    }
+
+    void iconStaysSharp() {
+        const qreal scale = window->devicePixelRatioF();
+        const QImage drawing =
+            QImage(QStringLiteral(":/teglomer.xpm")).convertToFormat(QImage::Format_ARGB32);
+        const QImage icon = window->windowIcon()
+                                .pixmap(QSize(32, 32), scale)
+                                .toImage()
+                                .convertToFormat(QImage::Format_ARGB32);
+        QCOMPARE(icon.size(), QSize(32, 32) * scale);
+        // Every pixel of the scaled icon is a pixel of the drawing: no blur.
+        for (int y = 0; y < icon.height(); ++y)
+            for (int x = 0; x < icon.width(); ++x)
+                QCOMPARE(icon.pixel(x, y), drawing.pixel(int(x / scale), int(y / scale)));
+    }
+
+    void enterInAnInputBoxCalculates() {
+        ClickOption(Option1(*window, 3));
+        Type(Text2(*window, 0), "170");
+        Type(Text2(*window, 1), "60");
+        Type(Text2(*window, 2), "90");
+        QTest::mouseClick(Command1(*window, 0), Qt::LeftButton);
+        const QString clicked = Output();
+        for (int i = 0; i < 3; ++i) {
+            QTest::mouseClick(Command1(*window, 1), Qt::LeftButton);
+            Type(Text2(*window, 0), "170");
+            Type(Text2(*window, 1), "60");
+            Type(Text2(*window, 2), "90");
+            QTest::keyClick(Text2(*window, i), i == 1 ? Qt::Key_Enter : Qt::Key_Return);
+            QCOMPARE(Output(), clicked);
+        }
+    }
+
+    void controlsAreNamedForAssistiveTechnology() {
+        const auto name = [](QWidget* w) {
+            return QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name);
+        };
+        for (int i = 0; i < 3; ++i) {
+            auto* label = Find<QLabel>(*window, QStringLiteral("Label2(%1)").arg(i));
+            QCOMPARE(label->buddy(), Text2(*window, i));
+            QCOMPARE(label->parentWidget(), Text2(*window, i)->parentWidget());
+            QCOMPARE(name(Text2(*window, i)), label->text());
+        }
+        QCOMPARE(name(Text1(*window)), QStringLiteral("Резултат"));
+        for (int i = 0; i < 4; ++i)
+            QCOMPARE(name(Option1(*window, i)), Option1(*window, i)->text());
+        QCOMPARE(name(Command1(*window, 0)), QStringLiteral("Изчисли"));
+        QCOMPARE(name(Command1(*window, 1)), QStringLiteral("Изтрий"));
+    }
+
+    void aNewReportIsAnnounced() {
+        // What the window hands to the accessibility layer for delivery.
+        struct Recording : Orlaven {
+            Recording() : Orlaven(QStringLiteral("."), nullptr) {}
+            QList<QPair<QObject*, QString>> announced;
+            void Announce(QAccessibleEvent& event) override {
+                QCOMPARE(event.type(), QAccessible::TextUpdated);
+                announced.append({event.object(),
+                                  static_cast<QAccessibleTextUpdateEvent&>(event).textInserted()});
+            }
+        };
+        auto* recording = new Recording;
+        window.reset(recording);
+        window->show();
+        Calculate(1, "170", "72");
+        QVERIFY(!recording->announced.isEmpty());
+        QCOMPARE(recording->announced.last().first, Text1(*window));
+        QCOMPARE(
+            recording->announced.last().second,
+            QStringLiteral("Изчисляване: индекс на Брок\nЖелано тегло: 65\nНаднормено тегло: 7\n"));
+        QTest::mouseClick(Command1(*window, 1), Qt::LeftButton);
+        QCOMPARE(recording->announced.last().second, QStringLiteral("Направете нов избор"));
     }
 
     void iconIsATransparentHamburger() {
