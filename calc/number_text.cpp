@@ -52,7 +52,7 @@ struct Decimal15 {
 Decimal15 ToDecimal15(double value) {
     Decimal15 d;
     if (value == 0) {
-        d.digits = "0";
+        d.digits.assign(1, '0');
         return d;
     }
     char buffer[40];
@@ -68,6 +68,17 @@ Decimal15 ToDecimal15(double value) {
     std::from_chars(text.data() + e + (text[e + 1] == '+' ? 2 : 1), text.data() + text.size(),
                     d.exponent);
     return d;
+}
+
+// The double nearest to [-]digits * 10^exponent. Near the largest double
+// the 15-digit form can lie beyond it: that is an overflow.
+double FromDecimal(bool negative, std::string_view digits, int exponent) {
+    char text[64];
+    const int length = std::snprintf(text, sizeof text, "%s%.*se%d", negative ? "-" : "",
+                                     static_cast<int>(digits.size()), digits.data(), exponent);
+    double result = 0;
+    if (std::from_chars(text, text + length, result).ec != std::errc()) throw Overflow();
+    return result;
 }
 
 }  // namespace
@@ -165,11 +176,7 @@ double RoundToHundredths(double value) {
     const int kept = d.exponent + 3;
     if (kept >= static_cast<int>(d.digits.size())) {
         // No digit below the hundredths: the 15-digit form is the result.
-        std::string text =
-            (d.negative ? "-" : "") + d.digits + "e" + std::to_string(d.exponent - 14);
-        double result = 0;
-        std::from_chars(text.data(), text.data() + text.size(), result);
-        return result;
+        return FromDecimal(d.negative, d.digits, d.exponent - 14);
     }
     // Hundredths as a whole number (at most 15 digits), rounded half away
     // from zero on the next digit.
@@ -177,10 +184,7 @@ double RoundToHundredths(double value) {
     for (int k = 0; k < kept; ++k) hundredths = hundredths * 10 + (d.digits[k] - '0');
     if (kept >= 0 && d.digits[kept] >= '5') ++hundredths;
     if (hundredths == 0) return 0;
-    const std::string text = (d.negative ? "-" : "") + std::to_string(hundredths) + "e-2";
-    double result = 0;
-    std::from_chars(text.data(), text.data() + text.size(), result);
-    return result;
+    return FromDecimal(d.negative, std::to_string(hundredths), -2);
 }
 
 double Difference(double minuend, double subtrahend) {
@@ -205,7 +209,8 @@ std::string FormatNumberText(double value, std::string_view decimalSeparator) {
     while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
     if (digits == "0") return "0";
 
-    std::string text = d.negative ? "-" : "";
+    std::string text;
+    if (d.negative) text.push_back('-');
     const int e = d.exponent;
     if (e >= 15 || e < -5) {
         text += digits[0];

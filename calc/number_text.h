@@ -33,7 +33,8 @@ std::int16_t RoundToInteger(double value);
 // Two decimals, halves away from zero, decided on the value's
 // 15-significant-digit form (the form FormatNumberText shows), so 2.675 gives
 // 2.68 and 68.99999999999999 gives 69. Never returns -0. Throws Overflow for a
-// value that is not finite.
+// value that is not finite, or whose 15-digit form lies beyond the largest
+// double.
 double RoundToHundredths(double value);
 
 // At most 15 significant digits, no trailing zeros, no digit grouping, the

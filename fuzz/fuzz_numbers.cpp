@@ -34,6 +34,20 @@ void CheckValue(double value) {
         }
         return;
     }
+    if (std::isinf(Nearest15(value))) {
+        // Its 15-digit form lies beyond the largest double.
+        try {
+            calc::RoundToHundredths(value);
+            Require(false, "a value beyond the largest double was rounded");
+        } catch (const calc::Overflow&) {
+        }
+        try {
+            calc::ParseNumber(calc::FormatNumberText(value, "."));
+            Require(false, "a number beyond the largest double was read");
+        } catch (const calc::Overflow&) {
+        }
+        return;
+    }
     const double rounded = calc::RoundToHundredths(value);
     Require(calc::RoundToHundredths(rounded) == rounded, "RoundToHundredths is idempotent");
     Require(std::fabs(rounded - value) <= 0.005 + 5.2e-15 * std::fabs(value),

@@ -133,8 +133,12 @@ TEST(RoundToHundredths, NeverGivesNegativeZero) {
     }
 }
 
-TEST(RoundToHundredths, NotFiniteOverflows) {
-    for (double v : {kInf, -kInf, kNaN}) EXPECT_THROW(RoundToHundredths(v), Overflow);
+TEST(RoundToHundredths, NotFiniteOrBeyondTheLargestDoubleOverflows) {
+    constexpr double kMax =
+        std::numeric_limits<double>::max();  // 1.79769313486232E+308 in 15 digits
+    for (double v : {kInf, -kInf, kNaN, kMax, -kMax})
+        EXPECT_THROW(RoundToHundredths(v), Overflow) << v;
+    EXPECT_EQ(RoundToHundredths(1.79769313486231e308), 1.79769313486231e308);
 }
 
 TEST(Difference, DropsCancellationNoiseBeyondTheOperandsDigits) {

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
 #include <random>
 #include <regex>
 #include <string>
@@ -22,6 +23,11 @@ constexpr int kSamples = 200000;
 std::vector<double> RandomDoubles() {
     std::mt19937_64 random(20261208);
     std::vector<double> values;
+    using limits = std::numeric_limits<double>;
+    for (double edge : {limits::max(), limits::min(), limits::denorm_min(), limits::epsilon(),
+                        std::nextafter(limits::max(), 0.0), 1.79769313486231e308, 0.005, 0.015,
+                        1e15, 999999999999999.5, 1e-5, 9.999999999999999e-6})
+        values.insert(values.end(), {edge, -edge});
     std::uniform_real_distribution<double> measurement(-1000, 1000);
     std::uniform_int_distribution<long long> hundredths(-10'000'000, 10'000'000);
     while (values.size() < kSamples) {
@@ -37,7 +43,8 @@ std::vector<double> RandomDoubles() {
     return values;
 }
 
-// The double nearest to the value's 15-significant-digit form.
+// The double nearest to the value's 15-significant-digit form; infinite
+// when that form lies beyond the largest double.
 double Nearest15(double value) {
     char text[40];
     std::snprintf(text, sizeof text, "%.14e", value);
@@ -64,14 +71,22 @@ TEST(FormatNumberTextProperty, ShortWellFormedAndReadBack) {
             ASSERT_NE(text, "-0");
             ASSERT_EQ(text.find_first_of("in"), std::string::npos) << text;
         }
-        // Reading it back gives the value to within the 15-digit rounding.
+        // Reading it back gives the value to within the 15-digit rounding,
+        // or an overflow where that rounding goes beyond the largest double.
         const std::string text = FormatNumberText(value, ".");
-        ASSERT_EQ(ParseNumber(text), Nearest15(value)) << text;
+        if (std::isinf(Nearest15(value)))
+            ASSERT_THROW(ParseNumber(text), Overflow) << text;
+        else
+            ASSERT_EQ(ParseNumber(text), Nearest15(value)) << text;
     }
 }
 
 TEST(RoundToHundredthsProperty, IdempotentAndClose) {
     for (double value : RandomDoubles()) {
+        if (std::isinf(Nearest15(value))) {
+            ASSERT_THROW(RoundToHundredths(value), Overflow) << value;
+            continue;
+        }
         const double rounded = RoundToHundredths(value);
         ASSERT_EQ(RoundToHundredths(rounded), rounded) << value;
         ASSERT_FALSE(std::signbit(rounded) && rounded == 0) << value;
