@@ -1,14 +1,19 @@
 #include "ui/orlaven.h"
 
+#include <qdrawutil.h>
+
 #include <QAccessible>
+#include <QApplication>
 #include <QButtonGroup>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
 #include <QMessageBox>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyleOptionFocusRect>
 
 #include "ui/app_setup.h"
 #include "ui/design.h"
@@ -33,17 +38,41 @@ void FillBackground(QWidget* w, const Rgb& colour) {
     w->setAutoFillBackground(true);
 }
 
-// A push button ignores its palette's background under most styles, so its
-// face is drawn by a style sheet, keeping a raised edge that sinks when
-// pressed and a visible focus frame.
-void PaintButtonFace(QPushButton* button, const Rgb& colour) {
-    const QColor face = ToColor(colour);
-    button->setStyleSheet(QStringLiteral("QPushButton { background-color: %1; color: black;"
-                                         " border: 2px outset %2; }"
-                                         "QPushButton:pressed { border-style: inset; }"
-                                         "QPushButton:focus { border-color: %3; }")
-                              .arg(face.name(), face.lighter(130).name(), face.darker(200).name()));
-}
+// A push button whose face is its colour under any platform style (styles
+// draw their own faces and ignore the palette): a raised edge that sinks
+// while pressed, a centred caption, and the style's focus frame.
+class ColouredButton : public QPushButton {
+public:
+    ColouredButton(const QString& caption, const QColor& face, QWidget* parent)
+        : QPushButton(caption, parent) {
+        QPalette p = palette();
+        p.setColor(QPalette::Button, face);
+        p.setColor(QPalette::Light, face.lighter(150));
+        p.setColor(QPalette::Midlight, face.lighter(125));
+        p.setColor(QPalette::Dark, face.darker(200));
+        p.setColor(QPalette::Mid, face.darker(150));
+        p.setColor(QPalette::ButtonText, Qt::black);
+        setPalette(p);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        const QPalette& p = palette();
+        qDrawWinButton(&painter, rect(), p, isDown(), &p.brush(QPalette::Button));
+        painter.setPen(p.color(QPalette::ButtonText));
+        const QRect inside =
+            rect().adjusted(3, 2, -3, -2).translated(isDown() ? QPoint(1, 1) : QPoint());
+        painter.drawText(inside, Qt::AlignCenter | Qt::TextShowMnemonic, text());
+        if (hasFocus()) {
+            QStyleOptionFocusRect focus;
+            focus.initFrom(this);
+            focus.rect = rect().adjusted(4, 4, -4, -4);
+            focus.backgroundColor = p.color(QPalette::Button);
+            style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
+        }
+    }
+};
 
 // Qt keeps only one button of an exclusive group in the Tab chain and moves
 // that place on every focus change; the design gives each option button a
@@ -99,7 +128,9 @@ Orlaven::Orlaven(const QString& decimalSeparator, QWidget* parent)
 void Orlaven::Build() {
     setObjectName(QStringLiteral("Orlaven"));
     setWindowTitle(Q(kCaption));
-    setWindowIcon(AppIcon());
+    // The application's icon serves the window too; only a window without
+    // one (as in tests) draws its own.
+    if (QApplication::windowIcon().isNull()) setWindowIcon(AppIcon());
     QFont font{Q(kFontFamily)};
     font.setPointSize(kFontPointSize);
     font.setWeight(QFont::Normal);
@@ -136,9 +167,8 @@ void Orlaven::Build() {
                 break;
             }
             case Kind::PushButton: {
-                auto* button = new QPushButton(Q(d.caption), this);
+                auto* button = new ColouredButton(Q(d.caption), ToColor(*d.colour), this);
                 button->setAutoDefault(false);
-                PaintButtonFace(button, *d.colour);
                 command1_[d.index] = button;
                 connect(button, &QPushButton::clicked, this,
                         [this, i = d.index] { form_.Command1_Click(i); });

@@ -235,6 +235,18 @@ private slots:
         QCOMPARE(window->Form().MethodIndex(), 2);
     }
 
+    void keyboardFocusShowsOnAPushButton() {
+        for (int i = 0; i < 2; ++i) {
+            auto* button = Command1(*window, i);
+            const QImage before = button->grab().toImage();
+            // Reached by Tab, as a keyboard user does.
+            (i == 0 ? static_cast<QWidget*>(Text2(*window, 1)) : Command1(*window, 0))->setFocus();
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget(), button);
+            QVERIFY2(button->grab().toImage() != before, qPrintable(button->objectName()));
+        }
+    }
+
     void referenceTextAtStart() {
         const std::string start = window->OutputText();
         QCOMPARE(start, std::string(ui::kReferenceText));
