@@ -314,7 +314,8 @@ private slots:
         const QRegularExpression cyrillic(QStringLiteral("\\p{Cyrillic}"));
         for (const QString& text : texts) QVERIFY2(text.contains(cyrillic), qPrintable(text));
 
-        QMessageBox warning(QMessageBox::Warning, window->windowTitle(), kOverflow, QMessageBox::Ok);
+        QMessageBox warning(QMessageBox::Warning, window->windowTitle(), kOverflow,
+                            QMessageBox::Ok);
         const QString ok = warning.button(QMessageBox::Ok)->text();
         QVERIFY2(ok.contains(cyrillic), qPrintable(ok));
     }
