@@ -9,20 +9,17 @@
 #include <string_view>
 
 #include "calc/number_text.h"
+#include "tests/support/number_text_helpers.h"
 
 namespace {
+
+using testing_support::Nearest15;
 
 void Require(bool condition, const char* what) {
     if (!condition) {
         std::fprintf(stderr, "property broken: %s\n", what);
         std::abort();
     }
-}
-
-double Nearest15(double value) {
-    char text[40];
-    std::snprintf(text, sizeof text, "%.14e", value);
-    return std::strtod(text, nullptr);
 }
 
 void CheckValue(double value) {

@@ -6,8 +6,12 @@
 #include <limits>
 #include <string>
 
+#include "tests/support/number_text_helpers.h"
+
 namespace calc {
 namespace {
+
+using testing_support::WithSeparator;
 
 constexpr double kInf = std::numeric_limits<double>::infinity();
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
@@ -152,13 +156,6 @@ TEST(Difference, DropsCancellationNoiseBeyondTheOperandsDigits) {
         EXPECT_EQ(Difference(c.minuend, c.subtrahend), c.expected)
             << c.minuend << " - " << c.subtrahend;
     EXPECT_THROW(Difference(1.797e308, -1e308), Overflow);
-}
-
-// Expected texts use '%' for the decimal separator.
-std::string WithSeparator(std::string pattern, const std::string& separator) {
-    std::string out;
-    for (char c : pattern) out += c == '%' ? separator : std::string(1, c);
-    return out;
 }
 
 class FormatNumberText : public testing::TestWithParam<std::string> {};

@@ -12,9 +12,12 @@
 #include <vector>
 
 #include "calc/number_text.h"
+#include "tests/support/number_text_helpers.h"
 
 namespace calc {
 namespace {
+
+using testing_support::Nearest15;
 
 constexpr int kSamples = 200000;
 
@@ -41,14 +44,6 @@ std::vector<double> RandomDoubles() {
         values.push_back(std::nextafter(half, -1e300));
     }
     return values;
-}
-
-// The double nearest to the value's 15-significant-digit form; infinite
-// when that form lies beyond the largest double.
-double Nearest15(double value) {
-    char text[40];
-    std::snprintf(text, sizeof text, "%.14e", value);
-    return std::strtod(text, nullptr);
 }
 
 int SignificantDigits(const std::string& text) {

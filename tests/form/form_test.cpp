@@ -6,21 +6,17 @@
 #include <vector>
 
 #include "form/memory_form_state.h"
+#include "tests/support/number_text_helpers.h"
 
 namespace form {
 namespace {
+
+using testing_support::WithSeparator;
 
 const std::string kCrLf = "\r\n";
 const std::string kStartText = "Reference\r\ntext\r\n";
 const std::string kOverflow = "Въведеното число е извън допустимия обхват (от -32768 до 32767).";
 const std::string kBrocaRefusal = "ръст < 155 - въведените данни са некоректни!";
-
-// Expected texts use '%' for the decimal separator.
-std::string WithSeparator(const std::string& pattern, const std::string& separator) {
-    std::string out;
-    for (char c : pattern) out += c == '%' ? separator : std::string(1, c);
-    return out;
-}
 
 std::string Lines(const std::vector<std::string>& lines) {
     std::string out;

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The real program on an X server: its window maps with its caption and the
 # program ends cleanly when the window is asked to close.
-#   xvfb_smoke.sh PROGRAM CLOSE_HELPER      (under with_xvfb.sh)
+#   xvfb_smoke.sh PROGRAM CLOSE_HELPER      (under tools/with_xvfb)
 set -euo pipefail
 program=$1
 close_window=$2
