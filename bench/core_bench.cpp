@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Time per whole report, for each method, through the form's handlers.
 #include <benchmark/benchmark.h>
 

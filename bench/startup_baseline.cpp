@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What any Qt Widgets program with this window's controls costs to start:
 // the same kinds and number of controls, the same font, a text of the same
 // length in the output box, and nothing else.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Starts the program's window and the baseline window one after the other,
 // many times, under the offscreen platform and under Xvfb, and compares:
 // time from process start to the first frame, CPU time, peak memory, and

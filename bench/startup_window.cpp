@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's start, as main does it, ending at the first frame.
 #include <QApplication>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The four methods of judging a body weight. Each reads the input texts,
 // computes, and appends its lines to a report; none of them knows the window.
 #pragma once

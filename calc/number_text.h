@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Conversions between the texts the user types or reads and the numbers the
 // methods compute with. Every method goes through these, so what the user sees
 // is decided here once.

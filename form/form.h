@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The handlers through which every user action enters the logic.
 #pragma once
 

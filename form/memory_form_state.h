@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A FormState held in plain memory, for running the logic without a window.
 #pragma once
 

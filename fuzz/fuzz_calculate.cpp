@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzzes a whole Calculate: the first byte picks the method and the decimal
 // separator, the rest holds the three input texts, split at '|'.
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzzes the number conversions with arbitrary text, and with arbitrary
 // doubles taken from the input's bytes.
 #include <cmath>

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs a fuzz target for a bounded time on a scratch copy of its seed corpus,
 # so that the committed seeds stay as they are.
 #   run_fuzzer.sh TARGET SEED_DIR SECONDS

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes the program's icon as a PNG of the given size, scaled pixel for
 // pixel from the one drawing: icon_export SIZE OUTPUT.png
 #include <QImage>

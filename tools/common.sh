@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Shared by the run and test commands: installs the Debian packages the build
 # needs, then configures and builds incrementally.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the application needs before its window: the icon and Qt's own texts
 // in the user's language.
 #pragma once

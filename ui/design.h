@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window as designed: every control's kind, caption, place, size and
 // colour, in twips (1/1440 inch) as laid out, converted to logical pixels at
 // 15 twips a pixel. Change the window here.

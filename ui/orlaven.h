@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's only window. It is built from the design table, implements
 // the form's state over its widgets, and hands the user's clicks to the
 // handlers.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The text the output box shows at start: what the program is for, a medical
 // disclaimer, and the four indices with their formulas. Each line ends in CR LF.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Properties of the number conversions over many random values and texts.
 #include <gtest/gtest.h>
 

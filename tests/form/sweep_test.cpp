@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every text a person can type into a three-character box, over the
 // characters that change how a number reads, in every box and for every
 // method: nothing may crash, and every report must be well formed.

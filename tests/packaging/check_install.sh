@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the built program into a temporary prefix and checks what a
 # desktop sees of it; then builds the Debian package and checks what it holds.
 #   check_install.sh BUILD_DIR APP_ID CMAKE CPACK

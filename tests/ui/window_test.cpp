@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Drives the real window the way a person does: mouse clicks, typed keys, Tab.
 #include <QAccessible>
 #include <QApplication>

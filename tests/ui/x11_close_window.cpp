@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Waits for a top-level window with the given caption to be mapped on the X
 // display, then asks it to close the way a window manager does
 // (WM_DELETE_WINDOW). Exit 0 when the window was found and asked.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The real program on an X server: its window maps with its caption and the
 # program ends cleanly when the window is asked to close.
 #   xvfb_smoke.sh PROGRAM CLOSE_HELPER      (under tools/with_xvfb)
