@@ -1,40 +1,92 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Shared by the run and test commands: installs the Debian packages the build
-# needs, then configures and builds incrementally.
+# Shared by the commands in tools/: sets up what the machine lacks (Debian
+# packages, generated locales), then configures and builds incrementally.
+#
+#   need_packages PKG...   add packages to what the command needs
+#   need_locales LOCALE... add locales (e.g. bg_BG.UTF-8) that must be generated
+#   ensure_setup           install and generate what is missing, as root;
+#                          otherwise print the one command that does it, and stop
 
 set -euo pipefail
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 JOBS=$(nproc 2>/dev/null || echo 2)
 
-# ensure_packages PKG... : installs what is missing, as root; otherwise prints
-# the exact command to run and stops.
-ensure_packages() {
-    local missing=()
-    for pkg in "$@"; do
-        dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' ||
-            missing+=("$pkg")
-    done
-    [ ${#missing[@]} -eq 0 ] && return 0
-    if [ "$(id -u)" -eq 0 ]; then
-        echo "Installing: ${missing[*]}"
-        export DEBIAN_FRONTEND=noninteractive
-        apt-get update -qq
-        apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-    else
-        echo "Missing packages. Run this, then try again:" >&2
-        echo "  sudo apt-get install -y ${missing[*]}" >&2
-        exit 1
-    fi
+# What every build needs. `file` and `dpkg-dev` are called by the build's own
+# tools; fonts-liberation carries the metrics the window is drawn for.
+BUILD_PACKAGES=(cmake make g++ file dpkg-dev libgtest-dev qt6-base-dev fonts-liberation
+    qt6-translations-l10n)
+
+NEEDED_PACKAGES=()
+NEEDED_LOCALES=()
+need_packages() { NEEDED_PACKAGES+=("$@"); }
+need_locales() { NEEDED_LOCALES+=("$@"); }
+
+package_installed() {
+    dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'
 }
 
-BUILD_PACKAGES=(cmake make g++ libgtest-dev qt6-base-dev fonts-liberation qt6-translations-l10n)
+# "bg_BG.UTF-8" is listed by `locale -a` as "bg_BG.utf8".
+locale_generated() {
+    local name=${1%%.*} codeset=${1#*.}
+    codeset=$(echo "$codeset" | tr 'A-Z' 'a-z' | tr -d -- '-')
+    locale -a 2>/dev/null | grep -qx "$name.$codeset"
+}
 
-# configure_and_build DIR [CMAKE ARGS...]
+# The shell commands that install $missing_packages and generate $missing_locales.
+setup_commands() {
+    local steps=()
+    if [ ${#missing_packages[@]} -gt 0 ]; then
+        steps+=("apt-get update" "apt-get install -y --no-install-recommends ${missing_packages[*]}")
+    fi
+    if [ ${#missing_locales[@]} -gt 0 ]; then
+        local loc
+        for loc in "${missing_locales[@]}"; do
+            steps+=("(grep -qx '$loc ${loc#*.}' /etc/locale.gen || echo '$loc ${loc#*.}' >>/etc/locale.gen)")
+        done
+        steps+=("locale-gen")
+    fi
+    local joined="" step
+    for step in "${steps[@]}"; do joined+="${joined:+ && }$step"; done
+    echo "$joined"
+}
+
+ensure_setup() {
+    missing_packages=()
+    missing_locales=()
+    local pkg loc
+    [ ${#NEEDED_LOCALES[@]} -gt 0 ] && NEEDED_PACKAGES+=(locales)
+    for pkg in "${NEEDED_PACKAGES[@]}"; do
+        package_installed "$pkg" || missing_packages+=("$pkg")
+    done
+    for loc in "${NEEDED_LOCALES[@]}"; do
+        locale_generated "$loc" || missing_locales+=("$loc")
+    done
+    [ ${#missing_packages[@]} -eq 0 ] && [ ${#missing_locales[@]} -eq 0 ] && return 0
+    # Unique, in order.
+    mapfile -t missing_packages < <(printf '%s\n' "${missing_packages[@]}" | awk 'NF && !seen[$0]++')
+
+    local commands
+    commands=$(setup_commands)
+    if [ "$(id -u)" -eq 0 ]; then
+        [ ${#missing_packages[@]} -gt 0 ] && echo "Installing: ${missing_packages[*]}"
+        [ ${#missing_locales[@]} -gt 0 ] && echo "Generating locales: ${missing_locales[*]}"
+        DEBIAN_FRONTEND=noninteractive bash -c "set -e; $commands"
+        return 0
+    fi
+    echo "This needs packages or locales that are missing. Run this, then try again:" >&2
+    if command -v sudo >/dev/null 2>&1; then
+        echo "  sudo sh -c \"${commands//\"/\\\"}\"" >&2
+    else
+        echo "  su -c \"${commands//\"/\\\"}\"" >&2
+    fi
+    exit 1
+}
+
+# configure_and_build DIR [CMAKE ARGS...]: the options are passed on every
+# configure, so a folder keeps the options of the command that owns it.
 configure_and_build() {
     local dir=$1
     shift
-    if [ ! -f "$dir/CMakeCache.txt" ]; then
-        cmake -S "$ROOT" -B "$dir" "$@" >/dev/null
-    fi
+    cmake -S "$ROOT" -B "$dir" "$@" >/dev/null
     cmake --build "$dir" -j "$JOBS"
 }
