@@ -4,9 +4,15 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <cstdio>
-#include <cstring>
 #include <limits>
+#include <new>
+#include <string>
+#include <version>
+
+#if !defined(__cpp_lib_to_chars)
+#include <locale.h>
+#include <stdlib.h>
+#endif
 
 namespace calc {
 namespace {
@@ -42,6 +48,98 @@ double ParseRadix(std::string_view digits, int radix) {
     return Finite(inexact ? value : static_cast<double>(exact));
 }
 
+// Significant digits a text may need to decide how a double rounds: no
+// halfway point between two doubles has more than 767. The digits beyond
+// are only asked whether any of them is non-zero.
+constexpr std::size_t kDecisiveDigits = 800;
+
+// Past this the exponent's digits are only counted: no text in memory has
+// 10^17 digits, so the value is out of range either way.
+constexpr long long kExponentLimit = 100'000'000'000'000'000;
+
+std::string IntegerText(long long value) {
+    char buffer[24];
+    return {buffer, std::to_chars(buffer, buffer + sizeof buffer, value).ptr};
+}
+
+// The double nearest to [-]0.digits * 10^order, whatever the process
+// locale. `digits` starts with a non-zero digit.
+double NearestDouble(bool negative, std::string_view digits, long long order) {
+    const double signedZero = negative ? -0.0 : 0.0;
+    if (order > 310) throw Overflow();    // at least 10^309
+    if (order < -330) return signedZero;  // nearer to 0 than to the smallest double
+    std::string text = negative ? "-0." : "0.";
+    text += digits;
+    text += 'e';
+    text += IntegerText(order);
+#if defined(__cpp_lib_to_chars)
+    double value = 0;
+    if (std::from_chars(text.data(), text.data() + text.size(), value).ec ==
+        std::errc::result_out_of_range) {
+        if (order > 0) throw Overflow();
+        return signedZero;
+    }
+    return value;
+#else
+    // Standard libraries without a from_chars for doubles (LLVM's libc++ 14):
+    // the C library's correctly rounded reading, under the "C" locale
+    // rather than the process's.
+    static const locale_t c = newlocale(LC_ALL_MASK, "C", locale_t(0));
+    if (c == locale_t(0)) throw std::bad_alloc();
+    return Finite(strtod_l(text.c_str(), nullptr, c));
+#endif
+}
+
+// Reads [sign]digits[.digits][(E|e|D|d)[sign]digits] from the start of a
+// text without spaces, in one pass: the leading zeros are counted, not
+// kept, and the exponent saturates, so a text of any length is read right.
+double ReadDecimal(std::string_view s) {
+    std::size_t i = 0;
+    bool negative = false;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
+    std::string digits;  // from the first non-zero digit, at most kDecisiveDigits
+    bool nonZeroDropped = false;
+    long long order = 0;  // the value is 0.digits * 10^order
+    bool anyDigit = false;
+    const auto keep = [&](char c) {
+        if (digits.size() < kDecisiveDigits)
+            digits.push_back(c);
+        else if (c != '0')
+            nonZeroDropped = true;
+    };
+    for (; i < s.size() && IsDigit(s[i]); ++i) {
+        anyDigit = true;
+        if (digits.empty() && s[i] == '0') continue;
+        keep(s[i]);
+        ++order;
+    }
+    if (i < s.size() && s[i] == '.') {
+        for (++i; i < s.size() && IsDigit(s[i]); ++i) {
+            anyDigit = true;
+            if (digits.empty() && s[i] == '0')
+                --order;
+            else
+                keep(s[i]);
+        }
+    }
+    if (!anyDigit) return 0;
+
+    long long exponent = 0;
+    if (i < s.size() && (s[i] == 'E' || s[i] == 'e' || s[i] == 'D' || s[i] == 'd')) {
+        std::size_t j = i + 1;
+        bool negativeExponent = false;
+        if (j < s.size() && (s[j] == '+' || s[j] == '-')) negativeExponent = s[j++] == '-';
+        for (; j < s.size() && IsDigit(s[j]); ++j)
+            if (exponent < kExponentLimit) exponent = exponent * 10 + (s[j] - '0');
+        if (negativeExponent) exponent = -exponent;
+    }
+    if (digits.empty()) return negative ? -0.0 : 0.0;
+    // Any non-zero digit past the decisive ones only tips a value that
+    // would otherwise look like an exact halfway point.
+    if (nonZeroDropped) digits.push_back('1');
+    return NearestDouble(negative, digits, order + exponent);
+}
+
 // The 15 significant digits of a finite value and its decimal exponent:
 // value = sign * d.dddddddddddddd * 10^exponent.
 struct Decimal15 {
@@ -56,9 +154,10 @@ Decimal15 ToDecimal15(double value) {
         d.digits.assign(1, '0');
         return d;
     }
-    char buffer[40];
-    std::snprintf(buffer, sizeof buffer, "%.14e", value);
-    std::string_view text(buffer);
+    char buffer[32];
+    const auto end =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific, 14).ptr;
+    std::string_view text(buffer, static_cast<std::size_t>(end - buffer));
     if (text.front() == '-') {
         d.negative = true;
         text.remove_prefix(1);
@@ -74,12 +173,11 @@ Decimal15 ToDecimal15(double value) {
 // The double nearest to [-]digits * 10^exponent. Near the largest double
 // the 15-digit form can lie beyond it: that is an overflow.
 double FromDecimal(bool negative, std::string_view digits, int exponent) {
-    char text[64];
-    const int length = std::snprintf(text, sizeof text, "%s%.*se%d", negative ? "-" : "",
-                                     static_cast<int>(digits.size()), digits.data(), exponent);
-    double result = 0;
-    if (std::from_chars(text, text + length, result).ec != std::errc()) throw Overflow();
-    return result;
+    std::string text = negative ? "-" : "";
+    text += digits;
+    text += 'e';
+    text += IntegerText(exponent);
+    return ReadDecimal(text);
 }
 
 }  // namespace
@@ -99,65 +197,7 @@ double ParseNumber(std::string_view text) {
         if (s[1] == 'H' || s[1] == 'h') return ParseRadix(std::string_view(s).substr(2), 16);
         if (s[1] == 'O' || s[1] == 'o') return ParseRadix(std::string_view(s).substr(2), 8);
     }
-
-    // Copy the part that reads as a number into a normalised form that
-    // from_chars accepts: [-]digits[.digits][e[-]digits].
-    std::size_t i = 0;
-    std::string number;
-    bool negative = false;
-    if (i < s.size() && (s[i] == '+' || s[i] == '-')) {
-        negative = s[i] == '-';
-        if (negative) number.push_back('-');
-        ++i;
-    }
-    const double signedZero = negative ? -0.0 : 0.0;
-    long long order = 0;  // decimal order of the first non-zero digit, plus one
-    bool seenNonZero = false;
-    bool anyDigit = false;
-    for (; i < s.size() && IsDigit(s[i]); ++i) {
-        number.push_back(s[i]);
-        anyDigit = true;
-        if (s[i] != '0') seenNonZero = true;
-        if (seenNonZero) ++order;
-    }
-    if (i < s.size() && s[i] == '.') {
-        number.push_back('.');
-        for (++i; i < s.size() && IsDigit(s[i]); ++i) {
-            number.push_back(s[i]);
-            anyDigit = true;
-            if (!seenNonZero) {
-                if (s[i] != '0')
-                    seenNonZero = true;
-                else
-                    --order;
-            }
-        }
-    }
-    if (!anyDigit) return 0;
-    if (!seenNonZero) return signedZero;
-
-    long long exponent = 0;
-    if (i < s.size() && (s[i] == 'E' || s[i] == 'e' || s[i] == 'D' || s[i] == 'd')) {
-        std::size_t j = i + 1;
-        bool negativeExponent = false;
-        if (j < s.size() && (s[j] == '+' || s[j] == '-')) negativeExponent = s[j++] == '-';
-        // Saturate: beyond a million the value is out of range either way.
-        for (; j < s.size() && IsDigit(s[j]); ++j)
-            if (exponent < 1'000'000) exponent = exponent * 10 + (s[j] - '0');
-        if (negativeExponent) exponent = -exponent;
-    }
-    number += 'e';
-    number += std::to_string(exponent);
-
-    double value = 0;
-    const auto result = std::from_chars(number.data(), number.data() + number.size(), value);
-    if (result.ec == std::errc::result_out_of_range) {
-        // Out of range one way or the other: too small reads as zero, too large
-        // cannot be represented at all.
-        if (order + exponent > 0) throw Overflow();
-        return signedZero;
-    }
-    return value;
+    return ReadDecimal(s);
 }
 
 std::int16_t RoundToInteger(double value) {
@@ -185,7 +225,7 @@ double RoundToHundredths(double value) {
     for (int k = 0; k < kept; ++k) hundredths = hundredths * 10 + (d.digits[k] - '0');
     if (kept >= 0 && d.digits[kept] >= '5') ++hundredths;
     if (hundredths == 0) return 0;
-    return FromDecimal(d.negative, std::to_string(hundredths), -2);
+    return FromDecimal(d.negative, IntegerText(hundredths), -2);
 }
 
 double Difference(double minuend, double subtrahend) {
@@ -196,10 +236,14 @@ double Difference(double minuend, double subtrahend) {
     // double difference is noise beyond them.
     const int decimals = 14 - ToDecimal15(larger).exponent;
     if (decimals <= 0) return difference;
+    // Rounded to those decimals in text, exactly. At most 15 whole digits
+    // and 338 decimals (14 + 324) fit the buffer.
     char buffer[400];
-    std::snprintf(buffer, sizeof buffer, "%.*f", decimals, difference);
-    double result = difference;
-    std::from_chars(buffer, buffer + std::strlen(buffer), result);
+    const auto end = std::to_chars(buffer, buffer + sizeof buffer, difference,
+                                   std::chars_format::fixed, decimals)
+                         .ptr;
+    const double result =
+        ReadDecimal(std::string_view(buffer, static_cast<std::size_t>(end - buffer)));
     return result == 0 ? 0 : result;
 }
 
@@ -220,7 +264,7 @@ std::string FormatNumberText(double value, std::string_view decimalSeparator) {
             text.append(digits, 1);
         }
         text += e < 0 ? "E-" : "E+";
-        text += std::to_string(e < 0 ? -e : e);
+        text += IntegerText(e < 0 ? -e : e);
     } else if (e >= 0) {
         const auto whole = static_cast<std::size_t>(e) + 1;
         if (digits.size() <= whole) {

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <charconv>
+#include <clocale>
 #include <iostream>
 #include <regex>
 #include <string>
@@ -52,21 +54,25 @@ void Normalize(Decimal& d) {
     if (d.digits.empty()) d = {};
 }
 
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
 // Reads what FormatNumberText writes: [-]digits[sep digits][E(+|-)digits].
 Decimal ParseShown(const std::string& text, const std::string& sep) {
     Decimal d;
     std::size_t i = 0;
     if (text[i] == '-') d.negative = true, ++i;
-    for (; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); ++i)
-        d.digits += text[i];
+    for (; i < text.size() && IsDigit(text[i]); ++i) d.digits += text[i];
     if (text.compare(i, sep.size(), sep) == 0) {
-        for (i += sep.size(); i < text.size() && std::isdigit(static_cast<unsigned char>(text[i]));
-             ++i) {
+        for (i += sep.size(); i < text.size() && IsDigit(text[i]); ++i) {
             d.digits += text[i];
             --d.exponent;
         }
     }
-    if (i < text.size() && text[i] == 'E') d.exponent += std::stoi(text.substr(i + 1));
+    if (i < text.size() && text[i] == 'E') {
+        int exponent = 0;
+        std::from_chars(text.data() + i + 2, text.data() + text.size(), exponent);
+        d.exponent += text[i + 1] == '-' ? -exponent : exponent;
+    }
     Normalize(d);
     return d;
 }
@@ -142,6 +148,8 @@ Decimal RoundTo15(Decimal d) {
     return d;
 }
 
+int Sign(const Decimal& d) { return d.digits.empty() ? 0 : d.negative ? -1 : 1; }
+
 bool operator==(const Decimal& a, const Decimal& b) {
     return a.negative == b.negative && a.digits == b.digits && a.exponent == b.exponent;
 }
@@ -212,13 +220,15 @@ private:
         if (!figure) return "bad index line";
         const auto found = std::find(kClasses.begin(), kClasses.end(), lines[1]);
         if (found == kClasses.end()) return "no class line";
-        std::string dotted = *figure;
-        if (const auto at = dotted.find(sep_); at != std::string::npos)
-            dotted.replace(at, sep_.size(), ".");
-        const double index = std::stod(dotted);
-        const double bounds[] = {16, 18.5, 25, 30, 35, 40};
+        // Compared as exact decimals: the C library's readers would follow
+        // the process locale.
+        const Decimal index = ParseShown(*figure, sep_);
+        static const Decimal bounds[] = {ParseShown("16", "."), ParseShown("18.5", "."),
+                                         ParseShown("25", "."), ParseShown("30", "."),
+                                         ParseShown("35", "."), ParseShown("40", ".")};
         std::size_t expected = 0;
-        while (expected < 6 && (expected == 0 ? index > bounds[0] : index >= bounds[expected]))
+        while (expected < 6 && (expected == 0 ? Sign(Minus(index, bounds[0])) > 0
+                                              : Sign(Minus(index, bounds[expected])) >= 0))
             ++expected;
         if (std::size_t(found - kClasses.begin()) != expected)
             return "class does not fit the index";
@@ -236,8 +246,7 @@ private:
                                           : calc::RoundToInteger(calc::ParseNumber(weightText));
         const Decimal ideal = ParseShown(*desired, sep_);
         const Decimal compared = ParseShown(calc::FormatNumberText(weight, sep_), sep_);
-        const Decimal gap = Minus(compared, ideal);
-        const int order = gap.digits.empty() ? 0 : gap.negative ? -1 : 1;
+        const int order = Sign(Minus(compared, ideal));
         if (lines.size() == 1) return order == 0 ? "" : "difference line missing";
 
         std::optional<std::string> figure;
@@ -289,8 +298,8 @@ TEST(EveryTypedText, GivesAWellFormedReport) {
             }
         }
     }
-    std::cout << "texts tried: " << texts.size() << " per box; reports checked: " << reports
-              << "\n";
+    std::cout << "texts tried: " << texts.size() << " per box; reports checked under the "
+              << std::setlocale(LC_ALL, nullptr) << " locale: " << reports << "\n";
 }
 
 }  // namespace
