@@ -17,6 +17,12 @@ using testing_support::WithSeparator;
 constexpr double kInf = std::numeric_limits<double>::infinity();
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
+// A long text shown by its start and length.
+std::string Shown(const std::string& text) {
+    if (text.size() <= 60) return '"' + text + '"';
+    return '"' + text.substr(0, 30) + "...\" (" + std::to_string(text.size()) + " characters)";
+}
+
 struct ParseCase {
     std::string text;
     double expected;
@@ -69,14 +75,34 @@ TEST(ParseNumber, ReadsTheLeadingNumber) {
         {"&X1", 0},
         {"&H-1", 0},
         {"&H" + std::string(20, 'F'), 1208925819614629174706175.0},
+        {"&ha", 10},
+        {"&HA", 10},
+        {"&o7", 7},
+        {"1H", 1},
+        {"1.5d1", 15},
+        // Leading zeros count however many there are, and so do the
+        // exponent's digits.
+        {"0." + std::string(10'000'000, '0') + "1e10000005", 10000},
+        {"1" + std::string(10'000'000, '0') + "e-10000000", 1},
+        // Exactly halfway between two doubles goes to the even one; a
+        // non-zero digit however far down tips it.
+        {"9007199254740993", 9007199254740992.0},
+        {"9007199254740993." + std::string(900, '0') + "1", 9007199254740994.0},
     };
-    for (const auto& c : cases) EXPECT_EQ(ParseNumber(c.text), c.expected) << '"' << c.text << '"';
+    for (const auto& c : cases) EXPECT_EQ(ParseNumber(c.text), c.expected) << Shown(c.text);
 }
 
 TEST(ParseNumber, KeepsTheSignOfZero) {
-    EXPECT_TRUE(std::signbit(ParseNumber("-0")));
-    EXPECT_TRUE(std::signbit(ParseNumber("-1e-999")));
-    EXPECT_FALSE(std::signbit(ParseNumber("0")));
+    const struct {
+        std::string text;
+        bool negative;
+    } cases[] = {
+        {"-0", true}, {"-1e-999", true}, {"0", false}, {"-", false}, {"-x", false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ParseNumber(c.text), 0) << c.text;
+        EXPECT_EQ(std::signbit(ParseNumber(c.text)), c.negative) << c.text;
+    }
 }
 
 TEST(ParseNumber, TooLargeForADoubleOverflows) {
@@ -87,8 +113,9 @@ TEST(ParseNumber, TooLargeForADoubleOverflows) {
         "1" + std::string(400, '0'),
         "&H" + std::string(300, 'F'),
         "&O" + std::string(400, '7'),
+        "0." + std::string(10'000'000, '0') + "1e10000310",
     };
-    for (const auto& text : cases) EXPECT_THROW(ParseNumber(text), Overflow) << text;
+    for (const auto& text : cases) EXPECT_THROW(ParseNumber(text), Overflow) << Shown(text);
 }
 
 TEST(RoundToInteger, HalvesGoToEvenAndTheRangeIsSixteenBits) {
@@ -150,8 +177,17 @@ TEST(Difference, DropsCancellationNoiseBeyondTheOperandsDigits) {
     const struct {
         double minuend, subtrahend, expected;
     } cases[] = {
-        {70.4, 63.75, 6.65}, {6.7, 6.65, 0.05},        {80, 65.45, 14.55},  {72, 69, 3},
-        {0.3, 0.1, 0.2},     {1e-300, 5e-301, 5e-301}, {1e20, 1, 1e20 - 1}, {5, 5, 0},
+        {70.4, 63.75, 6.65},
+        {6.7, 6.65, 0.05},
+        {80, 65.45, 14.55},
+        {72, 69, 3},
+        {0.3, 0.1, 0.2},
+        {1e-300, 5e-301, 5e-301},
+        {1e20, 1, 1e20 - 1},
+        {5, 5, 0},
+        {63.75000000000001, 63.75, 0},  // equal in their 15 digits
+        {63.75, 70.4, -6.65},
+        {12345678901234.5, 0.25, 12345678901234.2},  // one decimal left
     };
     for (const auto& c : cases)
         EXPECT_EQ(Difference(c.minuend, c.subtrahend), c.expected)

@@ -3,11 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "form/memory_form_state.h"
 #include "tests/support/number_text_helpers.h"
+#include "tests/support/process_locale.h"
 
 namespace form {
 namespace {
@@ -77,6 +80,7 @@ const ReportCase kReports[] = {
     {{0, "100", "18", ""}, Bmi("18", "Слаб - под нормалното тегло.")},
     {{0, "164.5", "50", ""}, Bmi("18%48", "Слаб - под нормалното тегло.")},
     {{0, "164.41", "50", ""}, Bmi("18%5", "нормално тегло,")},
+    {{0, "208", "80", ""}, Bmi("18%49", "Слаб - под нормалното тегло.")},
     {{0, "169.8", "72", ""}, Bmi("24%97", "нормално тегло,")},
     {{0, "169.72", "72", ""}, Bmi("25", "наднормено тегло")},
     {{0, "100", "29", ""}, Bmi("29", "наднормено тегло")},
@@ -104,6 +108,7 @@ const ReportCase kReports[] = {
      Verdict(kBroca, {"Желано тегло: 65", "Можете да си позволите още: 25"})},
     {{1, "170", "40", ""}, Verdict(kBroca, {"Желано тегло: 65", "Можете да си позволите още: 25"})},
     {{1, "155", "60", ""}, Verdict(kBroca, {"Желано тегло: 55", "Наднормено тегло: 5"})},
+    {{1, "164", "60", ""}, Verdict(kBroca, {"Желано тегло: 64", "Можете да си позволите още: 4"})},
     {{1, "165", "70", ""}, Verdict(kBroca, {"Желано тегло: 60", "Наднормено тегло: 10"})},
     {{1, "165.5", "60", ""},
      Verdict(kBroca, {"Желано тегло: 60%5", "Можете да си позволите още: 0%5"})},
@@ -123,6 +128,7 @@ const ReportCase kReports[] = {
     {{2, "170", "69", ""}, Verdict(kBreitman, {"Желано тегло: 69"})},
     {{2, "170", "70.4", ""}, Verdict(kBreitman, {"Желано тегло: 69", "Наднормено тегло: 1"})},
     {{2, "", "60", ""}, Verdict(kBreitman, {"Желано тегло: -50", "Наднормено тегло: 110"})},
+    {{2, "171", "72", ""}, Verdict(kBreitman, {"Желано тегло: 69%7", "Наднормено тегло: 2%3"})},
     {{2, "171", "60", ""},
      Verdict(kBreitman, {"Желано тегло: 69%7", "Можете да си позволите още: 9%7"})},
     {{2, "71.428", "", ""}, Verdict(kBreitman, {"Желано тегло: 0"})},  // -0.0004 is not "-0"
@@ -134,6 +140,7 @@ const ReportCase kReports[] = {
     // Borngard
     {{3, "170", "60", "90"},
      Verdict(kBorngard, {"Желано тегло: 63%75", "Можете да си позволите още: 3%75"})},
+    {{3, "170", "72", "90"}, Verdict(kBorngard, {"Желано тегло: 63%75", "Наднормено тегло: 8%25"})},
     {{3, "170", "65.5", "90"},
      Verdict(kBorngard, {"Желано тегло: 63%75", "Наднормено тегло: 1%75"})},
     {{3, "170", "70.4", "90"},
@@ -178,6 +185,38 @@ TEST_P(Reports, WholeOutputMatchesByteForByte) {
 
 INSTANTIATE_TEST_SUITE_P(Separators, Reports, testing::Values(".", ","),
                          [](const auto& info) { return info.param == "." ? "FullStop" : "Comma"; });
+
+// The window's toolkit sets the process locale from the environment, and
+// with it the C library's own number conversions; the reports must not
+// change with it. The table's requests and random measurements, each under
+// "C" and under bg_BG.UTF-8, must give the same bytes.
+TEST(ProcessLocale, ReportsAreTheSameUnderCAndBulgarian) {
+    std::vector<Request> requests;
+    for (const auto& c : kReports) requests.push_back(c.request);
+    std::mt19937 random(2612);
+    const auto measurement = [&](int from, int to) {
+        const int hundredths = std::uniform_int_distribution<int>(from * 100, to * 100)(random);
+        const int cents = hundredths % 100;
+        return std::to_string(hundredths / 100) + (cents < 10 ? ".0" : ".") + std::to_string(cents);
+    };
+    for (int i = 0; i < 2000; ++i)
+        requests.push_back(
+            {i % kOptionCount, measurement(140, 210), measurement(35, 150), measurement(70, 130)});
+
+    const std::string before = std::setlocale(LC_ALL, nullptr);
+    std::vector<std::string> underC, underBulgarian;
+    for (const std::string sep : {".", ","})
+        for (const auto& r : requests) underC.push_back(Calculate(r, sep).output);
+    const std::string problem = testing_support::SetCommaLocale("bg_BG.UTF-8");
+    if (problem.empty())
+        for (const std::string sep : {".", ","})
+            for (const auto& r : requests) underBulgarian.push_back(Calculate(r, sep).output);
+    std::setlocale(LC_ALL, before.c_str());
+    ASSERT_EQ(problem, "");
+    ASSERT_EQ(underBulgarian.size(), underC.size());
+    for (std::size_t i = 0; i < underC.size(); ++i)
+        ASSERT_EQ(underBulgarian[i], underC[i]) << "request " << i % requests.size();
+}
 
 class FormHandlers : public testing::Test {
 protected:

@@ -2,9 +2,12 @@
 // Helpers shared by the tests and fuzz targets that check written numbers.
 #pragma once
 
-#include <cstdio>
-#include <cstdlib>
+#include <stdlib.h>
+
+#include <charconv>
 #include <string>
+
+#include "tests/support/process_locale.h"
 
 namespace testing_support {
 
@@ -17,10 +20,11 @@ inline std::string WithSeparator(const std::string& pattern, const std::string& 
 
 // The double nearest to the value's 15-significant-digit form; infinite
 // when that form lies beyond the largest double.
+// Written and read without regard to the process locale.
 inline double Nearest15(double value) {
     char text[40];
-    std::snprintf(text, sizeof text, "%.14e", value);
-    return std::strtod(text, nullptr);
+    *std::to_chars(text, text + sizeof text - 1, value, std::chars_format::scientific, 14).ptr = 0;
+    return strtod_l(text, nullptr, CLocale());
 }
 
 }  // namespace testing_support
