@@ -1,6 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzzes a whole Calculate: the first byte picks the method and the decimal
 // separator, the rest holds the three input texts, split at '|'.
+//
+// With FUZZ_PROCESS_LOCALE set to a comma locale (bg_BG.UTF-8), the process
+// runs under that locale, as the window does, and every input is calculated
+// a second time with this thread under "C": the two reports must be the same.
+#include <locale.h>
+
+#include <array>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -9,8 +16,11 @@
 
 #include "form/form.h"
 #include "form/memory_form_state.h"
+#include "tests/support/process_locale.h"
 
 namespace {
+
+bool compareWithC = false;
 
 void Require(bool condition, const char* what) {
     if (!condition) {
@@ -19,7 +29,30 @@ void Require(bool condition, const char* what) {
     }
 }
 
+form::MemoryFormState Calculate(int method, const std::string& separator,
+                                const std::array<std::string, form::kInputCount>& inputs) {
+    form::MemoryFormState state;
+    state.inputs = inputs;
+    form::Form form(state, separator);
+    form.Option1_Click(method);
+    form.Command1_Click(form::kCalculate);
+    return state;
+}
+
 }  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    const char* name = std::getenv("FUZZ_PROCESS_LOCALE");
+    if (!name) return 0;
+    if (const std::string problem = testing_support::SetCommaLocale(name); !problem.empty()) {
+        std::fprintf(stderr, "%s\n", problem.c_str());
+        std::exit(2);
+    }
+    if (testing_support::CLocale() == locale_t(0)) std::exit(2);
+    compareWithC = true;
+    std::printf("process locale: %s; every input also calculated under C\n", name);
+    return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size == 0) return 0;
@@ -27,15 +60,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string separator = (data[0] & 4) ? "," : ".";
     std::string_view rest(reinterpret_cast<const char*>(data + 1), size - 1);
 
-    form::MemoryFormState state;
-    for (int box = 0; box < form::kInputCount; ++box) {
+    std::array<std::string, form::kInputCount> inputs;
+    for (auto& input : inputs) {
         const auto bar = rest.find('|');
-        state.inputs[box] = std::string(rest.substr(0, bar));
+        input = std::string(rest.substr(0, bar));
         rest = bar == std::string_view::npos ? std::string_view() : rest.substr(bar + 1);
     }
-    form::Form form(state, separator);
-    form.Option1_Click(method);
-    form.Command1_Click(form::kCalculate);
+    const form::MemoryFormState state = Calculate(method, separator, inputs);
+    if (compareWithC) {
+        uselocale(testing_support::CLocale());
+        const form::MemoryFormState underC = Calculate(method, separator, inputs);
+        uselocale(LC_GLOBAL_LOCALE);
+        Require(state.output == underC.output && state.warnings == underC.warnings,
+                "the same report as under the C locale");
+    }
 
     const std::string header =
         "Изчисляване: " + std::string(form::kMethods[method].caption) + "\r\n";
