@@ -66,7 +66,7 @@ std::string IntegerText(long long value) {
 // locale. `digits` starts with a non-zero digit.
 double NearestDouble(bool negative, std::string_view digits, long long order) {
     const double signedZero = negative ? -0.0 : 0.0;
-    if (order > 310) throw Overflow();    // at least 10^309
+    if (order > 310) throw Overflow();    // at least 10^310
     if (order < -330) return signedZero;  // nearer to 0 than to the smallest double
     std::string text = negative ? "-0." : "0.";
     text += digits;
