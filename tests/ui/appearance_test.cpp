@@ -17,6 +17,7 @@
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QtTest>
+#include <array>
 #include <memory>
 
 #include "tests/support/contrast.h"
@@ -59,29 +60,32 @@ CaptionRoom RoomOf(QWidget* w) {
     return {g, true};
 }
 
-// Light text on dark faces, with the inactive and disabled texts greyed the
-// way themes do: what a dark desktop theme hands the application.
-QPalette DarkTheme() {
-    QPalette p(QColor(0x35, 0x35, 0x35), QColor(0x24, 0x24, 0x24));
-    for (auto role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text}) {
-        p.setColor(QPalette::Active, role, QColor(0xee, 0xee, 0xee));
-        p.setColor(QPalette::Inactive, role, QColor(0xc0, 0xc0, 0xc0));
-        p.setColor(QPalette::Disabled, role, QColor(0x80, 0x80, 0x80));
-    }
-    p.setColor(QPalette::Base, QColor(0x2d, 0x2d, 0x2d));
+// What a desktop theme hands the application: faces, boxes, and a text
+// colour a colour group, greyed for inactive and disabled windows as
+// themes do.
+QPalette Theme(const QColor& button, const QColor& window, const QColor& base,
+               const std::array<QColor, 3>& text) {
+    QPalette p(button, window);
+    p.setColor(QPalette::Base, base);
+    const QPalette::ColorGroup groups[] = {QPalette::Active, QPalette::Inactive,
+                                           QPalette::Disabled};
+    for (int g = 0; g < 3; ++g)
+        for (auto role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text})
+            p.setColor(groups[g], role, text[g]);
     return p;
 }
 
-// A light theme whose inactive window greys its text, as some styles do.
+// Light text on dark faces.
+QPalette DarkTheme() {
+    return Theme(QColor(0x35, 0x35, 0x35), QColor(0x24, 0x24, 0x24), QColor(0x2d, 0x2d, 0x2d),
+                 {QColor(0xee, 0xee, 0xee), QColor(0xc0, 0xc0, 0xc0), QColor(0x80, 0x80, 0x80)});
+}
+
+// A light theme whose inactive window greys its text: still readable on its
+// own white boxes, not on the window's coloured faces.
 QPalette GreyingLightTheme() {
-    QPalette p(QColor(0xef, 0xef, 0xef), QColor(0xf6, 0xf5, 0xf4));
-    for (auto role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text}) {
-        p.setColor(QPalette::Active, role, QColor(0x2e, 0x34, 0x36));
-        p.setColor(QPalette::Inactive, role, QColor(0x55, 0x5a, 0x5c));
-        p.setColor(QPalette::Disabled, role, QColor(0xc0, 0xc0, 0xc0));
-    }
-    p.setColor(QPalette::Base, Qt::white);
-    return p;
+    return Theme(QColor(0xef, 0xef, 0xef), QColor(0xf6, 0xf5, 0xf4), Qt::white,
+                 {QColor(0x2e, 0x34, 0x36), QColor(0x76, 0x76, 0x76), QColor(0xc0, 0xc0, 0xc0)});
 }
 
 enum class State { Active, Inactive, Disabled };
