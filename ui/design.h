@@ -34,6 +34,8 @@ inline constexpr int kClientWidth = 6915;  // twips
 inline constexpr int kClientHeight = 5175;
 inline constexpr Rgb kWindowColour{192, 192, 255};
 inline constexpr std::string_view kFontFamily = "Times New Roman";
+// Drawn to the same metrics, so the captions fit as designed.
+inline constexpr std::string_view kFontStandIn = "Liberation Serif";
 inline constexpr int kFontPointSize = 12;
 inline constexpr int kInputMaxLength = 3;
 inline constexpr std::string_view kCaption =
@@ -44,6 +46,9 @@ inline constexpr std::string_view kOutputAccessibleName = "Резултат";
 
 inline constexpr Rgb kLabelColour{255, 192, 128};
 inline constexpr Rgb kOptionColour{128, 128, 255};
+// Every caption on a coloured face is black: the only text colour that is
+// readable (4.5:1 or more) on all of them, the red one included.
+inline constexpr Rgb kCaptionColour{0, 0, 0};
 
 // clang-format off
 inline constexpr std::array<ControlDesign, 14> kControls{{

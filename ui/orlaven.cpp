@@ -17,7 +17,9 @@
 #include <QStyleOptionFocusRect>
 
 #include "ui/app_setup.h"
+#include "ui/colours.h"
 #include "ui/design.h"
+#include "ui/fonts.h"
 #include "ui/reference_text.h"
 
 namespace ui {
@@ -32,10 +34,17 @@ QString ControlName(const ControlDesign& d) {
 }
 
 void FillBackground(QWidget* w, const Rgb& colour) {
-    // Buttons fill with their Button role, everything else with Window.
+    // Only the face: the boxes take the rest from the window and so follow
+    // the theme as a whole, background and text together.
     QPalette p = w->palette();
-    p.setColor(w->backgroundRole(), ToColor(colour));
+    p.setColor(QPalette::Window, ToColor(colour));
     w->setPalette(p);
+    w->setAutoFillBackground(true);
+}
+
+// A face with its caption colour: labels and option buttons.
+void PaintFace(QWidget* w, const Rgb& colour) {
+    w->setPalette(FacePalette(w->palette(), ToColor(colour)));
     w->setAutoFillBackground(true);
 }
 
@@ -46,14 +55,19 @@ class ColouredButton : public QPushButton {
 public:
     ColouredButton(const QString& caption, const QColor& face, QWidget* parent)
         : QPushButton(caption, parent) {
-        QPalette p = palette();
-        p.setColor(QPalette::Button, face);
+        QPalette p = FacePalette(palette(), face);
         p.setColor(QPalette::Light, face.lighter(150));
         p.setColor(QPalette::Midlight, face.lighter(125));
         p.setColor(QPalette::Dark, face.darker(200));
         p.setColor(QPalette::Mid, face.darker(150));
-        p.setColor(QPalette::ButtonText, Qt::black);
         setPalette(p);
+    }
+
+    // What the caption needs inside the edge paintEvent draws, so a font
+    // can be fitted to the button as to any other control.
+    QSize sizeHint() const override {
+        const QFontMetrics metrics(font());
+        return {metrics.horizontalAdvance(text()) + 8, metrics.height() + 4};
     }
 
 protected:
@@ -122,19 +136,20 @@ Orlaven::Orlaven(const QString& decimalSeparator, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
       form_(*this, decimalSeparator.toStdString()) {
-    Build();
+    const QFont font = DesignFont();
+    {
+        const ApplicationFontScope scope(font);
+        Build(font);
+    }
     form_.Form_Load();
 }
 
-void Orlaven::Build() {
+void Orlaven::Build(const QFont& font) {
     setObjectName(QStringLiteral("Orlaven"));
     setWindowTitle(Q(kCaption));
     // The application's icon serves the window too; only a window without
     // one (as in tests) draws its own.
     if (QApplication::windowIcon().isNull()) setWindowIcon(AppIcon());
-    QFont font{Q(kFontFamily)};
-    font.setPointSize(kFontPointSize);
-    font.setWeight(QFont::Normal);
     setFont(font);
     FillBackground(this, kWindowColour);
     setFixedSize(Pixels(kClientWidth), Pixels(kClientHeight));
@@ -195,7 +210,9 @@ void Orlaven::Build() {
         }
         w->setObjectName(ControlName(d));
         w->setGeometry(Pixels(d.left), Pixels(d.top), Pixels(d.width), Pixels(d.height));
-        if (d.colour && d.kind != Kind::PushButton) FillBackground(w, *d.colour);
+        if (d.colour && d.kind != Kind::PushButton) PaintFace(w, *d.colour);
+        if (d.kind == Kind::Label || d.kind == Kind::OptionButton || d.kind == Kind::PushButton)
+            FitCaption(*w);
     }
     for (std::string_view name : kHiddenAtStart) Control(name)->hide();
     // Each box is named by its caption, for screen readers and Alt keys alike.

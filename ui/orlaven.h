@@ -46,7 +46,7 @@ protected:
     virtual void Announce(QAccessibleEvent& event);
 
 private:
-    void Build();
+    void Build(const QFont& font);
     QWidget* Control(std::string_view name) const;
 
     std::array<QLineEdit*, form::kInputCount> text2_{};

@@ -1,0 +1,77 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ui/fonts.h"
+
+#include <QFontDatabase>
+#include <QFontInfo>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QWidget>
+
+#include "ui/design.h"
+
+namespace ui {
+namespace {
+
+QString Q(std::string_view text) { return QString::fromUtf8(text.data(), qsizetype(text.size())); }
+
+// A family offered by more than one foundry is listed as "Family [Foundry]".
+bool Installed(const QStringList& families, const QString& family) {
+    const QString withFoundry = family + QStringLiteral(" [");
+    for (const QString& f : families)
+        if (f.compare(family, Qt::CaseInsensitive) == 0 ||
+            f.startsWith(withFoundry, Qt::CaseInsensitive))
+            return true;
+    return false;
+}
+
+// Below this a caption would be too small to read; it is not shrunk further.
+constexpr qreal kSmallestPointSize = 6;
+constexpr qreal kShrinkStep = 0.25;
+
+}  // namespace
+
+QFont DesignFont() {
+    const QStringList families = QFontDatabase::families();
+    QString family = Q(kFontFamily);
+    if (!Installed(families, family)) {
+        const QString standIn = Q(kFontStandIn);
+        family = Installed(families, standIn) ? standIn : QFontInfo(QFont(family)).family();
+    }
+    QFont font(family, kFontPointSize, QFont::Normal, false);
+    font.setUnderline(false);
+    font.setStrikeOut(false);
+    return font;
+}
+
+ApplicationFontScope::ApplicationFontScope(const QFont& font) : saved_(QGuiApplication::font()) {
+    // Not QApplication::setFont: that would also drop the platform's fonts
+    // for menus and message boxes.
+    QGuiApplication::setFont(font);
+}
+
+ApplicationFontScope::~ApplicationFontScope() { QGuiApplication::setFont(saved_); }
+
+void FitCaption(QWidget& control) {
+    const auto fits = [&control] {
+        // A label's size hint lays its text out three times; one measure
+        // of the text against the label's room says the same.
+        if (const auto* label = qobject_cast<const QLabel*>(&control)) {
+            const QFontMetrics metrics(label->font());
+            const QRect room = label->contentsRect();
+            return metrics.horizontalAdvance(label->text()) <= room.width() &&
+                   metrics.height() <= room.height();
+        }
+        const QSize hint = control.sizeHint();
+        return hint.width() <= control.width() && hint.height() <= control.height();
+    };
+    if (fits()) return;
+    QFont font = control.font();
+    for (qreal size = font.pointSizeF() - kShrinkStep; size >= kSmallestPointSize;
+         size -= kShrinkStep) {
+        font.setPointSizeF(size);
+        control.setFont(font);
+        if (fits()) return;
+    }
+}
+
+}  // namespace ui
