@@ -41,6 +41,10 @@ inline constexpr std::string_view kCaption =
 
 // What a screen reader calls the output box.
 inline constexpr std::string_view kOutputAccessibleName = "Резултат";
+// What a screen reader calls the four option buttons together.
+inline constexpr std::string_view kOptionGroupName = "Метод";
+// What it says when the Borngard method brings up the chest-girth box.
+inline constexpr std::string_view kChestGirthShownMessage = "Появи се поле „Гръдна обиколка [см]“";
 
 inline constexpr Rgb kLabelColour{255, 192, 128};
 inline constexpr Rgb kOptionColour{128, 128, 255};

@@ -3,9 +3,9 @@
 
 #include <qdrawutil.h>
 
-#include <QAccessible>
 #include <QApplication>
 #include <QButtonGroup>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
@@ -16,6 +16,7 @@
 #include <QRadioButton>
 #include <QStyleOptionFocusRect>
 
+#include "ui/accessibility.h"
 #include "ui/app_setup.h"
 #include "ui/design.h"
 #include "ui/reference_text.h"
@@ -57,6 +58,15 @@ public:
     }
 
 protected:
+    // Enter presses a focused button, as Space does.
+    void keyPressEvent(QKeyEvent* e) override {
+        if ((e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) &&
+            (e->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+            click();
+            return;
+        }
+        QPushButton::keyPressEvent(e);
+    }
     void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
         const QPalette& p = palette();
@@ -122,7 +132,12 @@ Orlaven::Orlaven(const QString& decimalSeparator, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
       form_(*this, decimalSeparator.toStdString()) {
+    // Before any control exists: Qt keeps the first interface it makes.
+    InstallAccessibility();
     Build();
+    // For screen readers alone; neither shows.
+    new OptionGroup(Q(kOptionGroupName), options_->buttons(), this);
+    announcer_ = new Announcer(this);
     form_.Form_Load();
 }
 
@@ -162,7 +177,7 @@ void Orlaven::Build() {
                 box->setMaxLength(kInputMaxLength);
                 // Enter in a box does what "Изчисли" does.
                 connect(box, &QLineEdit::returnPressed, this,
-                        [this] { form_.Command1_Click(form::kCalculate); });
+                        [this] { Command(form::kCalculate); });
                 text2_[d.index] = box;
                 w = box;
                 break;
@@ -171,8 +186,7 @@ void Orlaven::Build() {
                 auto* button = new ColouredButton(Q(d.caption), ToColor(*d.colour), this);
                 button->setAutoDefault(false);
                 command1_[d.index] = button;
-                connect(button, &QPushButton::clicked, this,
-                        [this, i = d.index] { form_.Command1_Click(i); });
+                connect(button, &QPushButton::clicked, this, [this, i = d.index] { Command(i); });
                 w = button;
                 break;
             }
@@ -212,6 +226,13 @@ void Orlaven::Build() {
     Control(kFocusOrder.front())->setFocus();
 }
 
+void Orlaven::Command(int index) {
+    form_.Command1_Click(index);
+    // The report, the refusal or the call for a new choice is spoken where
+    // the user is; the focus stays put.
+    announcer_->Announce(text1_->toPlainText());
+}
+
 QWidget* Orlaven::Control(std::string_view name) const {
     return findChild<QWidget*>(Q(name), Qt::FindDirectChildrenOnly);
 }
@@ -224,16 +245,7 @@ void Orlaven::SetInputText(int index, const std::string& text) {
 
 std::string Orlaven::OutputText() const { return FromWidgetText(text1_->toPlainText()); }
 
-void Orlaven::SetOutputText(const std::string& text) {
-    const QString before = text1_->toPlainText();
-    text1_->setPlainText(ToWidgetText(text));
-    // Tell assistive technology that the report was replaced, whether or
-    // not the box has the focus.
-    QAccessibleTextUpdateEvent event(text1_, 0, before, text1_->toPlainText());
-    Announce(event);
-}
-
-void Orlaven::Announce(QAccessibleEvent& event) { QAccessible::updateAccessibility(&event); }
+void Orlaven::SetOutputText(const std::string& text) { text1_->setPlainText(ToWidgetText(text)); }
 
 std::string Orlaven::OptionCaption(int index) const {
     return option1_.at(index)->text().toStdString();
@@ -254,7 +266,11 @@ void Orlaven::SetChestGirthLabelVisible(bool visible) {
 }
 
 void Orlaven::SetChestGirthInputVisible(bool visible) {
-    text2_[form::kChestGirth]->setVisible(visible);
+    QLineEdit* box = text2_[form::kChestGirth];
+    const bool appears = visible && box->isHidden();
+    box->setVisible(visible);
+    // A new box is out of sight for a screen-reader user until told of.
+    if (appears && announcer_) announcer_->Announce(Q(kChestGirthShownMessage));
 }
 
 void Orlaven::ShowOverflowWarning(const std::string& message) {
