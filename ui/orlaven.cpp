@@ -270,7 +270,10 @@ void Orlaven::SetChestGirthInputVisible(bool visible) {
     const bool appears = visible && box->isHidden();
     box->setVisible(visible);
     // A new box is out of sight for a screen-reader user until told of.
-    if (appears && announcer_) announcer_->Announce(Q(kChestGirthShownMessage));
+    if (!appears || !announcer_) return;
+    QString caption = label2_[form::kChestGirth]->text().trimmed();
+    if (caption.endsWith(QLatin1Char(':'))) caption.chop(1);
+    announcer_->Announce(Q(kBoxShownMessage).arg(caption));
 }
 
 void Orlaven::ShowOverflowWarning(const std::string& message) {

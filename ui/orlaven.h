@@ -44,8 +44,8 @@ public:
 
 private:
     void Build();
-    // Runs a push button's handler, then tells screen readers what the
-    // output box now says.
+    // Runs the handler of a push button (or of Enter in a box), then tells
+    // screen readers what the output box now says.
     void Command(int index);
     QWidget* Control(std::string_view name) const;
 
