@@ -225,24 +225,14 @@ private slots:
         QTest::addColumn<int>("end");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("after");
-        QTest::newRow("insert into a full box") << "170"
-                                                << "insert" << 0 << 0 << "5"
-                                                << "170";
-        QTest::newRow("insert what fits") << "17"
-                                          << "insert" << 2 << 2 << "05"
-                                          << "170";
-        QTest::newRow("replace") << "170"
-                                 << "replace" << 0 << 3 << "9999"
-                                 << "999";
-        QTest::newRow("delete") << "170"
-                                << "delete" << 1 << 2 << ""
-                                << "10";
-        QTest::newRow("delete beyond the end") << "170"
-                                               << "delete" << 2 << 9 << ""
-                                               << "17";
-        QTest::newRow("value") << "1"
-                               << "value" << 0 << 0 << "12345"
-                               << "123";
+        // clang-format off
+        QTest::newRow("insert into a full box") << "170" << "insert" << 0 << 0 << "5" << "170";
+        QTest::newRow("insert what fits")       << "17"  << "insert" << 2 << 2 << "05" << "170";
+        QTest::newRow("replace")                << "170" << "replace" << 0 << 3 << "9999" << "999";
+        QTest::newRow("delete")                 << "170" << "delete" << 1 << 2 << "" << "10";
+        QTest::newRow("delete beyond the end")  << "170" << "delete" << 2 << 9 << "" << "17";
+        QTest::newRow("value")                  << "1"   << "value" << 0 << 0 << "12345" << "123";
+        // clang-format on
     }
     void editsKeepTheLengthLimit() {
         QFETCH(QString, before);
