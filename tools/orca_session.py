@@ -30,25 +30,37 @@ def typed(text):
     return list(text)
 
 
-# What a user does, step by step: a heading and the keys (xdotool names).
-# The focus starts in the output box; the order is output box, height,
-# weight, Calculate, Clear, the four methods (the chest-girth box, once shown,
-# before the last).
+def position(index, total):
+    """ "1 of 4", in whatever language Orca speaks."""
+    return re.compile(r"\b%d \w+ %d\b" % (index, total))
+
+
+# What a user does, step by step: a heading, the keys (xdotool names), and
+# what must be heard on the way. The focus starts in the output box; the
+# order is output box, height, weight, Calculate, Clear, the four methods (the
+# chest-girth box, once shown, before the last).
 STEPS = [
-    ("The window opens", []),
-    ("Tab through the window", ["Tab"] * 9),
-    ("Choose Broca: Tab to it, Space", ["Tab"] * 6 + ["space"]),
-    ("Type 170 cm and 72 kg", ["Tab"] * 4 + typed("170") + ["Tab"] + typed("72")),
-    ("Calculate: Enter in the weight box", ["Return"]),
-    ("Ctrl+Right in the filled height box", ["shift+Tab", "Home", "ctrl+Right", "ctrl+Left"]),
-    ("Clear: Tab to «Изтрий», Enter", ["Tab"] * 3 + ["Return"]),
+    ("The window opens", [], ["Резултат"]),
+    ("Tab through the window", ["Tab"] * 9,
+     ["Височина [см]:", "Тегло [кг]:", "Изчисли", "Изтрий", "Метод", "индекс на телесната маса",
+      position(1, 4), "индекс на Брок", "индекс на Брейтман", "индекс на Борнгард",
+      position(4, 4)]),
+    ("Choose Broca: Tab to it, Space", ["Tab"] * 6 + ["space"], []),
+    ("Type 170 cm and 72 kg", ["Tab"] * 4 + typed("170") + ["Tab"] + typed("72"), []),
+    ("Calculate: Enter in the weight box", ["Return"],
+     ["Изчисляване: индекс на Брок / Желано тегло: 65 / Наднормено тегло: 7"]),
+    ("Ctrl+Right in the filled height box", ["shift+Tab", "Home", "ctrl+Right", "ctrl+Left"],
+     ["170"]),
+    ("Clear: Tab to «Изтрий», Enter", ["Tab"] * 3 + ["Return"], ["Направете нов избор"]),
     ("Overflow: Breitman, 170 cm and 9e9 kg, Enter", ["Tab"] * 3 + ["space"] + ["Tab"] * 3 +
-     typed("170") + ["Tab"] + typed("9e9") + ["Return"]),
-    ("Close the warning: Enter on its button", ["Return"]),
+     typed("170") + ["Tab"] + typed("9e9") + ["Return"],
+     ["Въведеното число е извън допустимия обхват (от -32768 до 32767)."]),
+    ("Close the warning: Enter on its button", ["Return"], ["Изчисляване: индекс на Брейтман"]),
     # With no window manager here, nobody hands the focus back to the window
     # when the dialog closes; a desktop does.
     ("Choose Borngard: Tab to it, Space; Shift+Tab to the new box",
-     [FOCUS] + ["Tab"] * 6 + ["space", "shift+Tab"]),
+     [FOCUS] + ["Tab"] * 6 + ["space", "shift+Tab"],
+     ["Появи се поле „Гръдна обиколка [см]“", "Гръдна обиколка [см]:"]),
 ]
 
 KEY_NAMES = {"space": "Space", "Return": "Enter", "shift+Tab": "Shift+Tab",
@@ -186,20 +198,26 @@ def main():
         log.settle()
         log.spoken()
         app = start([program], {"QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1"})
-        found = subprocess.run(["timeout", "20", "xdotool", "search", "--sync", "--name", CAPTION],
-                               capture_output=True, text=True, env=env)
+        found = subprocess.run(
+            ["timeout", "20", "xdotool", "search", "--sync", "--class", "teglomer"],
+            capture_output=True, text=True, env=env)
         window = found.stdout.split()[0] if found.stdout.split() else fail("no window")
+
         def focus_window():
-            subprocess.run(["xdotool", "windowfocus", "--sync", window], env=env, check=True)
+            subprocess.run(["xdotool", "windowfocus", "--sync", window], env=env,
+                           check=True)
 
         focus_window()
-        for heading, keys in STEPS:
+        missing = []
+        for heading, keys, must_hear in STEPS:
             print("== " + heading)
+            heard = []
             if not keys:
                 wait_until(lambda: "SPEECH OUTPUT: 'Резултат" in log.text(), 20,
                            "Orca did not present the window")
                 log.settle()
-                for said in log.spoken():
+                heard = log.spoken()
+                for said in heard:
                     print("   " + said)
             for key in keys:
                 if key == FOCUS:
@@ -210,7 +228,11 @@ def main():
                 wait_until(lambda: log.count(KEY_DONE) > done, 10, "Orca did not see " + key)
                 log.settle()
                 said = log.spoken()
+                heard += said
                 print("   [%s] %s" % (KEY_NAMES.get(key, key), " | ".join(said)))
+            everything = " | ".join(heard)
+            missing += ["%s: %s" % (heading, getattr(m, "pattern", m)) for m in must_hear
+                        if not (m.search(everything) if hasattr(m, "search") else m in everything)]
             if app.poll() is not None:
                 fail("the program ended")
             if orca.poll() is not None:
@@ -220,6 +242,9 @@ def main():
                 print("   (the program %s)" % ("answers at once" if ok else "DOES NOT ANSWER"))
                 if not ok:
                     fail("the program hangs")
+        if missing:
+            fail("not heard:\n  " + "\n  ".join(missing))
+        print("Heard all that each step must say.")
     finally:
         for p in reversed(children):
             p.terminate()
