@@ -43,6 +43,11 @@ inline constexpr std::string_view kCaption =
 
 // What a screen reader calls the output box.
 inline constexpr std::string_view kOutputAccessibleName = "Резултат";
+// What a screen reader calls the four option buttons together.
+inline constexpr std::string_view kOptionGroupName = "Метод";
+// What it says when a box comes into view (the chest girth's, for the
+// Borngard method); %1 is the box's caption without its colon.
+inline constexpr std::string_view kBoxShownMessage = "Появи се поле „%1“";
 
 inline constexpr Rgb kLabelColour{255, 192, 128};
 inline constexpr Rgb kOptionColour{128, 128, 255};

@@ -3,9 +3,9 @@
 
 #include <qdrawutil.h>
 
-#include <QAccessible>
 #include <QApplication>
 #include <QButtonGroup>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
@@ -16,6 +16,7 @@
 #include <QRadioButton>
 #include <QStyleOptionFocusRect>
 
+#include "ui/accessibility.h"
 #include "ui/app_setup.h"
 #include "ui/colours.h"
 #include "ui/design.h"
@@ -71,6 +72,15 @@ public:
     }
 
 protected:
+    // Enter presses a focused button, as Space does.
+    void keyPressEvent(QKeyEvent* e) override {
+        if ((e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) &&
+            (e->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+            click();
+            return;
+        }
+        QPushButton::keyPressEvent(e);
+    }
     void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
         const QPalette& p = palette();
@@ -136,11 +146,16 @@ Orlaven::Orlaven(const QString& decimalSeparator, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
       form_(*this, decimalSeparator.toStdString()) {
+    // Before any control exists: Qt keeps the first interface it makes.
+    InstallAccessibility();
     const QFont font = DesignFont();
     {
         const ApplicationFontScope scope(font);
         Build(font);
     }
+    // For screen readers alone; neither shows.
+    new OptionGroup(Q(kOptionGroupName), options_->buttons(), this);
+    announcer_ = new Announcer(this);
     form_.Form_Load();
 }
 
@@ -177,7 +192,7 @@ void Orlaven::Build(const QFont& font) {
                 box->setMaxLength(kInputMaxLength);
                 // Enter in a box does what "Изчисли" does.
                 connect(box, &QLineEdit::returnPressed, this,
-                        [this] { form_.Command1_Click(form::kCalculate); });
+                        [this] { Command(form::kCalculate); });
                 text2_[d.index] = box;
                 w = box;
                 break;
@@ -186,8 +201,7 @@ void Orlaven::Build(const QFont& font) {
                 auto* button = new ColouredButton(Q(d.caption), ToColor(*d.colour), this);
                 button->setAutoDefault(false);
                 command1_[d.index] = button;
-                connect(button, &QPushButton::clicked, this,
-                        [this, i = d.index] { form_.Command1_Click(i); });
+                connect(button, &QPushButton::clicked, this, [this, i = d.index] { Command(i); });
                 w = button;
                 break;
             }
@@ -229,6 +243,13 @@ void Orlaven::Build(const QFont& font) {
     Control(kFocusOrder.front())->setFocus();
 }
 
+void Orlaven::Command(int index) {
+    form_.Command1_Click(index);
+    // The report, the refusal or the call for a new choice is spoken where
+    // the user is; the focus stays put.
+    announcer_->Announce(text1_->toPlainText());
+}
+
 QWidget* Orlaven::Control(std::string_view name) const {
     return findChild<QWidget*>(Q(name), Qt::FindDirectChildrenOnly);
 }
@@ -241,16 +262,7 @@ void Orlaven::SetInputText(int index, const std::string& text) {
 
 std::string Orlaven::OutputText() const { return FromWidgetText(text1_->toPlainText()); }
 
-void Orlaven::SetOutputText(const std::string& text) {
-    const QString before = text1_->toPlainText();
-    text1_->setPlainText(ToWidgetText(text));
-    // Tell assistive technology that the report was replaced, whether or
-    // not the box has the focus.
-    QAccessibleTextUpdateEvent event(text1_, 0, before, text1_->toPlainText());
-    Announce(event);
-}
-
-void Orlaven::Announce(QAccessibleEvent& event) { QAccessible::updateAccessibility(&event); }
+void Orlaven::SetOutputText(const std::string& text) { text1_->setPlainText(ToWidgetText(text)); }
 
 std::string Orlaven::OptionCaption(int index) const {
     return option1_.at(index)->text().toStdString();
@@ -271,7 +283,14 @@ void Orlaven::SetChestGirthLabelVisible(bool visible) {
 }
 
 void Orlaven::SetChestGirthInputVisible(bool visible) {
-    text2_[form::kChestGirth]->setVisible(visible);
+    QLineEdit* box = text2_[form::kChestGirth];
+    const bool appears = visible && box->isHidden();
+    box->setVisible(visible);
+    // A new box is out of sight for a screen-reader user until told of.
+    if (!appears || !announcer_) return;
+    QString caption = label2_[form::kChestGirth]->text().trimmed();
+    if (caption.endsWith(QLatin1Char(':'))) caption.chop(1);
+    announcer_->Announce(Q(kBoxShownMessage).arg(caption));
 }
 
 void Orlaven::ShowOverflowWarning(const std::string& message) {

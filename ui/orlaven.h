@@ -11,7 +11,6 @@
 #include "form/form.h"
 #include "form/form_state.h"
 
-class QAccessibleEvent;
 class QButtonGroup;
 class QLabel;
 class QLineEdit;
@@ -20,6 +19,8 @@ class QPushButton;
 class QRadioButton;
 
 namespace ui {
+
+class Announcer;
 
 class Orlaven : public QWidget, public form::FormState {
     Q_OBJECT
@@ -41,12 +42,11 @@ public:
 
     const form::Form& Form() const { return form_; }
 
-protected:
-    // Hands an event to assistive technology.
-    virtual void Announce(QAccessibleEvent& event);
-
 private:
     void Build(const QFont& font);
+    // Runs the handler of a push button (or of Enter in a box), then tells
+    // screen readers what the output box now says.
+    void Command(int index);
     QWidget* Control(std::string_view name) const;
 
     std::array<QLineEdit*, form::kInputCount> text2_{};
@@ -55,6 +55,7 @@ private:
     std::array<QLabel*, form::kInputCount> label2_{};
     QPlainTextEdit* text1_ = nullptr;
     QButtonGroup* options_ = nullptr;
+    Announcer* announcer_ = nullptr;
     form::Form form_;
 };
 

@@ -18,8 +18,10 @@
 #include <QTimer>
 #include <QtTest>
 #include <clocale>
+#include <functional>
 #include <memory>
 
+#include "ui/accessibility.h"
 #include "ui/app_setup.h"
 #include "ui/design.h"
 #include "ui/orlaven.h"
@@ -455,7 +457,7 @@ private slots:
                 QCOMPARE(icon.pixel(x, y), drawing.pixel(int(x / scale), int(y / scale)));
     }
 
-    void enterInAnInputBoxCalculates() {
+    void enterInABoxCalculatesAndOnAButtonPressesIt() {
         ClickOption(Option1(*window, 3));
         Type(Text2(*window, 0), "170");
         Type(Text2(*window, 1), "60");
@@ -470,6 +472,16 @@ private slots:
             QTest::keyClick(Text2(*window, i), i == 1 ? Qt::Key_Enter : Qt::Key_Return);
             QCOMPARE(Output(), clicked);
         }
+        // Enter, or the keypad's, on a focused push button presses it.
+        Command1(*window, 1)->setFocus();
+        QTest::keyClick(Command1(*window, 1), Qt::Key_Return);
+        QCOMPARE(Output(), QStringLiteral("Направете нов избор"));
+        Type(Text2(*window, 0), "170");
+        Type(Text2(*window, 1), "60");
+        Type(Text2(*window, 2), "90");
+        Command1(*window, 0)->setFocus();
+        QTest::keyClick(Command1(*window, 0), Qt::Key_Enter, Qt::KeypadModifier);
+        QCOMPARE(Output(), clicked);
     }
 
     void controlsAreNamedForAssistiveTechnology() {
@@ -489,28 +501,75 @@ private slots:
         QCOMPARE(name(Command1(*window, 1)), QStringLiteral("Изтрий"));
     }
 
-    void aNewReportIsAnnounced() {
-        // What the window hands to the accessibility layer for delivery.
-        struct Recording : Orlaven {
-            Recording() : Orlaven(QStringLiteral("."), nullptr) {}
-            QList<QPair<QObject*, QString>> announced;
-            void Announce(QAccessibleEvent& event) override {
-                QCOMPARE(event.type(), QAccessible::TextUpdated);
-                announced.append({event.object(),
-                                  static_cast<QAccessibleTextUpdateEvent&>(event).textInserted()});
+    void eachCommandIsAnnouncedWhereTheFocusIs() {
+        // A notification that comes into view, which a screen reader speaks
+        // wherever the focus is: what it says each time it is shown.
+        struct Recorder : QObject {
+            QStringList announced;
+            bool eventFilter(QObject* watched, QEvent* event) override {
+                if (event->type() == QEvent::Show) {
+                    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(watched);
+                    if (iface->role() == QAccessible::Notification)
+                        announced << iface->text(QAccessible::Name);
+                }
+                return false;
             }
+        } recorder;
+        auto* notification = Find<ui::Announcer>(*window, QString());
+        notification->installEventFilter(&recorder);
+        QStringList& announced = recorder.announced;
+        const auto acceptWarning = [] {
+            QTimer::singleShot(0, [] {
+                if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+                    box->accept();
+            });
         };
-        auto* recording = new Recording;
-        window.reset(recording);
-        window->show();
-        Calculate(1, "170", "72");
-        QVERIFY(!recording->announced.isEmpty());
-        QCOMPARE(recording->announced.last().first, Text1(*window));
-        QCOMPARE(
-            recording->announced.last().second,
-            QStringLiteral("Изчисляване: индекс на Брок\nЖелано тегло: 65\nНаднормено тегло: 7\n"));
-        QTest::mouseClick(Command1(*window, 1), Qt::LeftButton);
-        QCOMPARE(recording->announced.last().second, QStringLiteral("Направете нов избор"));
+        const QString girthShown = QStringLiteral("Появи се поле „Гръдна обиколка [см]“");
+        struct Step {
+            const char* what;
+            std::function<void()> act;
+            QStringList expected;
+        };
+        const Step steps[] = {
+            {"choosing Broca", [&] { ClickOption(Option1(*window, 1)); }, {}},
+            {"Enter in the weight box",
+             [&] {
+                 Type(Text2(*window, 0), "170");
+                 Type(Text2(*window, 1), "72");
+                 QTest::keyClick(Text2(*window, 1), Qt::Key_Return);
+                 QCOMPARE(QApplication::focusWidget(), Text2(*window, 1));
+             },
+             {"Изчисляване: индекс на Брок\nЖелано тегло: 65\nНаднормено тегло: 7\n"}},
+            {"the Broca refusal",
+             [&] {
+                 Type(Text2(*window, 0), "150");
+                 QTest::mouseClick(Command1(*window, 0), Qt::LeftButton);
+             },
+             {"Изчисляване: индекс на Брок\nръст < 155 - въведените данни са некоректни!"}},
+            {"Clear",
+             [&] { QTest::mouseClick(Command1(*window, 1), Qt::LeftButton); },
+             {"Направете нов избор"}},
+            {"choosing Borngard", [&] { ClickOption(Option1(*window, 3)); }, {girthShown}},
+            {"Borngard again, the box still showing after Clear",
+             [&] {
+                 QTest::mouseClick(Command1(*window, 1), Qt::LeftButton);
+                 announced.clear();
+                 ClickOption(Option1(*window, 3));
+             },
+             {}},
+            {"an overflow, after its warning",
+             [&] {
+                 acceptWarning();
+                 Calculate(2, "170", "9e9");
+             },
+             {"Изчисляване: индекс на Брейтман\n"}},
+        };
+        for (const Step& step : steps) {
+            announced.clear();
+            step.act();
+            QVERIFY2(announced == step.expected,
+                     qPrintable(QStringLiteral("%1: %2").arg(step.what, announced.join('|'))));
+        }
     }
 
     void iconIsATransparentHamburger() {
