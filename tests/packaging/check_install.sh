@@ -49,7 +49,9 @@ grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" \
 # The release and the publisher are written once, in debian/; the build
 # fills them in.
 version=$(dpkg-parsechangelog -l "$source/debian/changelog" -S Version)
-date=$(date -u -d "@$(dpkg-parsechangelog -l "$source/debian/changelog" -S Timestamp)" +%F)
+# The date as the entry writes it ("Tue, 08 Dec 2026 12:00:00 +0000"), in
+# whatever time zone it names.
+date=$(LC_ALL=C date -d "$(dpkg-parsechangelog -l "$source/debian/changelog" -S Date | cut -d ' ' -f 2-4)" +%F)
 field() { sed -n "s/^$1: //p" "$source/debian/control" | head -n 1; }
 homepage=$(field Homepage) bugs=$(field X-Bug-Tracker) developer=$(field Maintainer | sed 's/ *<.*//')
 metainfo=$tmp/root/usr/share/metainfo/$id.metainfo.xml
