@@ -52,7 +52,7 @@ version=$(dpkg-parsechangelog -l "$source/debian/changelog" -S Version)
 # The date as the entry writes it ("Tue, 08 Dec 2026 12:00:00 +0000"), in
 # whatever time zone it names.
 date=$(LC_ALL=C date -d "$(dpkg-parsechangelog -l "$source/debian/changelog" -S Date | cut -d ' ' -f 2-4)" +%F)
-field() { sed -n "s/^$1: //p" "$source/debian/control" | head -n 1; }
+field() { awk -v f="$1: " 'index($0, f) == 1 {print substr($0, length(f) + 1); exit}' "$source/debian/control"; }
 homepage=$(field Homepage) bugs=$(field X-Bug-Tracker) developer=$(field Maintainer | sed 's/ *<.*//')
 metainfo=$tmp/root/usr/share/metainfo/$id.metainfo.xml
 man_en=$tmp/root/usr/share/man/man1/teglomer.1
@@ -76,6 +76,6 @@ for page in "$man_en" "$man_bg"; do
     out=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l -Tutf8 -Z "$page" 2>&1 >/dev/null)
     [ -z "$out" ] || fail "man $page: $out"
     whatis=$(lexgrog "$page") || fail "no whatis entry in $page"
-    echo "$whatis" | grep -q ': "teglomer - ' || fail "whatis entry of $page: $whatis"
+    grep -q ': "teglomer - ' <<<"$whatis" || fail "whatis entry of $page: $whatis"
 done
 echo "manual pages: format cleanly, whatis entries found"

@@ -37,8 +37,8 @@ expected=(
 )
 for size in 32 48 64 128; do expected+=("usr/share/icons/hicolor/${size}x${size}/apps/$id.png"); done
 contents=$(dpkg-deb -c "$deb" | awk '{print $6}')
-for f in "${expected[@]}"; do echo "$contents" | grep -qx "./$f" || fail "package lacks $f"; done
-echo "$contents" | grep -i -E 'test|gtest' && fail "test files in the package"
+for f in "${expected[@]}"; do grep -qx "./$f" <<<"$contents" || fail "package lacks $f"; done
+grep -i -E 'test|gtest' <<<"$contents" && fail "test files in the package"
 
 dpkg-deb -x "$deb" "$tmp/root"
 dpkg-deb -x "$dbgsym" "$tmp/root"
@@ -47,31 +47,35 @@ program=$tmp/root/usr/bin/teglomer
     "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/" ] ||
     fail "copyright is not machine-readable"
 version=$(field "$deb" Version)
-zcat "$tmp/root/usr/share/doc/teglomer/changelog.gz" | head -n 1 | grep -q "^teglomer ($version) " ||
-    fail "changelog.gz does not start with version $version"
+first=$(zcat "$tmp/root/usr/share/doc/teglomer/changelog.gz" | sed -n 1p)
+[[ "$first" == "teglomer ($version) "* ]] || fail "changelog.gz does not start with version $version"
 
 needed=$(objdump -p "$program" | awk '/NEEDED/ {print $2}')
-echo "$needed" | grep -i -E 'gtest|gmock|Qt6Test' && fail "the program links test code"
+grep -i -E 'gtest|gmock|Qt6Test' <<<"$needed" && fail "the program links test code"
 
 # Hardening: position-independent, read-only relocations bound at start,
 # stack protector and fortified functions.
 dynamic=$(readelf -d "$program")
-echo "$dynamic" | grep -q 'FLAGS_1.*PIE' || fail "not a position-independent executable"
-echo "$dynamic" | grep -q 'FLAGS.*BIND_NOW' || fail "not linked with -z now"
-readelf -lW "$program" | grep -q GNU_RELRO || fail "no RELRO segment"
+grep -q 'FLAGS_1.*PIE' <<<"$dynamic" || fail "not a position-independent executable"
+grep -q 'FLAGS.*BIND_NOW' <<<"$dynamic" || fail "not linked with -z now"
+segments=$(readelf -lW "$program")
+grep -q GNU_RELRO <<<"$segments" || fail "no RELRO segment"
 symbols=$(readelf -W --dyn-syms "$program")
-echo "$symbols" | grep -q '__stack_chk_fail' || fail "no stack protector"
-echo "$symbols" | grep -q '__[a-z]*_chk@' || fail "no fortified function"
-echo "hardening: PIE, BIND_NOW, RELRO, stack protector, $(echo "$symbols" |
-    grep -o '__[a-z]*_chk@' | sort -u | tr -d @ | tr '\n' ' ')"
+grep -q '__stack_chk_fail' <<<"$symbols" || fail "no stack protector"
+fortified=$(grep -o '__[a-z]*_chk@' <<<"$symbols" | sort -u | tr -d @ | tr '\n' ' ') || true
+[ -n "$fortified" ] || fail "no fortified function"
+echo "hardening: PIE, BIND_NOW, RELRO, stack protector, $fortified"
 
 # The debug symbols are found by the program's Build ID, and the program
 # itself carries none.
 build_id=$(readelf -n "$program" | awk '/Build ID:/ {print $3}')
 debug=$tmp/root/usr/lib/debug/.build-id/${build_id:0:2}/${build_id:2}.debug
 [ -f "$debug" ] || fail "dbgsym lacks the debug file of Build ID $build_id"
-readelf -SW "$debug" 2>/dev/null | grep -q '\.debug_info' || fail "$debug holds no debug information"
-readelf -SW "$program" | grep -q '\.debug_' && fail "the program is not stripped"
+# (readelf finds no interpreter in a debug file, and says so.)
+sections=$(readelf -SW "$debug" 2>/dev/null)
+grep -q '\.debug_info' <<<"$sections" || fail "$debug holds no debug information"
+sections=$(readelf -SW "$program")
+grep -q '\.debug_' <<<"$sections" && fail "the program is not stripped"
 echo "debug symbols: Build ID $build_id"
 
 if [ -n "$build_folder" ]; then
