@@ -4,7 +4,27 @@
 #include "ui/app_setup.h"
 #include "ui/orlaven.h"
 
+namespace {
+
+QtMessageHandler qtMessageHandler = nullptr;
+
+// Started outside a login session (su, ssh, a chroot), Qt says it has no
+// per-user runtime folder and takes one under /tmp. The program keeps nothing
+// there, so the line would only look like a fault. Everything else Qt says
+// still shows, a runtime folder with the wrong owner or permissions too.
+void HideRuntimeFolderFallback(QtMsgType type, const QMessageLogContext& context,
+                               const QString& message) {
+    if (type == QtWarningMsg &&
+        message.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR not set,"))) {
+        return;
+    }
+    qtMessageHandler(type, context, message);
+}
+
+}  // namespace
+
 int main(int argc, char* argv[]) {
+    qtMessageHandler = qInstallMessageHandler(HideRuntimeFolderFallback);
     QApplication app(argc, argv);
     // Lets the desktop match the window to its menu entry and icon.
     QGuiApplication::setDesktopFileName(QStringLiteral(TEGLOMER_APP_ID));

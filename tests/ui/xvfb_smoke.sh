@@ -1,16 +1,21 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # The real program on an X server: its window maps with its caption and the
-# program ends cleanly when the window is asked to close.
-#   xvfb_smoke.sh PROGRAM CLOSE_HELPER      (under tools/with_xvfb)
+# program ends cleanly when the window is asked to close, having printed
+# nothing. With "no-runtime-dir" it starts as outside a login session.
+#   xvfb_smoke.sh PROGRAM CLOSE_HELPER [no-runtime-dir]   (under tools/with_xvfb)
 set -euo pipefail
 program=$1
 close_window=$2
 caption='teglomer.example.org Физкултура - индекс за телесна маса'
+if [ "${3:-}" = no-runtime-dir ]; then
+    unset XDG_RUNTIME_DIR
+fi
 
-"$program" &
+printed=$(mktemp)
+"$program" >"$printed" 2>&1 &
 app=$!
-trap 'kill "$app" 2>/dev/null || true' EXIT
+trap 'kill "$app" 2>/dev/null || true; rm -f "$printed"' EXIT
 "$close_window" "$caption" 20
 for _ in $(seq 100); do kill -0 "$app" 2>/dev/null || break; sleep 0.05; done
 if kill -0 "$app" 2>/dev/null; then
@@ -20,4 +25,9 @@ fi
 status=0
 wait "$app" || status=$?
 echo "program exited with status $status"
+if [ -s "$printed" ]; then
+    echo "the program printed:"
+    cat "$printed"
+    exit 1
+fi
 exit "$status"
