@@ -43,7 +43,7 @@ setup_commands() {
         for loc in "${missing_locales[@]}"; do
             steps+=("(grep -qx '$loc ${loc#*.}' /etc/locale.gen || echo '$loc ${loc#*.}' >>/etc/locale.gen)")
         done
-        steps+=("locale-gen")
+        steps+=("locale-gen --keep-existing")  # leaves the locales in use in place
     fi
     local joined="" step
     for step in "${steps[@]}"; do joined+="${joined:+ && }$step"; done
