@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The window as the logic sees it: the few control properties the handlers
-// read and write. The Qt window implements it; tests use MemoryFormState.
+// read and write. The window implements it; tests use MemoryFormState.
 #pragma once
 
 #include <string>

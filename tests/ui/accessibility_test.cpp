@@ -11,6 +11,7 @@
 #include <QtTest>
 #include <memory>
 
+#include "tests/ui/controls.h"
 #include "ui/orlaven.h"
 
 using ui::Orlaven;
@@ -124,23 +125,11 @@ class AccessibilityTest : public QObject {
 
     std::unique_ptr<Orlaven> window;
 
-    template <typename T>
-    T* Find(const QString& name) const {
-        auto* w = window->findChild<T*>(name);
-        if (!w) qFatal("no control %s", qPrintable(name));
-        return w;
-    }
-    QLineEdit* Box(int i) const { return Find<QLineEdit>(QStringLiteral("Text2(%1)").arg(i)); }
-    QRadioButton* Option(int i) const {
-        return Find<QRadioButton>(QStringLiteral("Option1(%1)").arg(i));
-    }
+    QLineEdit* Box(int i) const { return testing_support::Text2(*window, i); }
+    QRadioButton* Option(int i) const { return testing_support::Option1(*window, i); }
 
 private slots:
-    void init() {
-        window = std::make_unique<Orlaven>(QStringLiteral("."), nullptr);
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-    }
+    void init() { window = testing_support::ShownWindow(); }
     void cleanup() { window.reset(); }
 
     // Every text a box can hold, of these characters, up to its three.
@@ -212,7 +201,7 @@ private slots:
                 forward(type, context, message);
         });
         const auto restore = qScopeGuard([] { qInstallMessageHandler(forward); });
-        auto* box = Find<QPlainTextEdit>(QStringLiteral("Text1(0)"));
+        auto* box = testing_support::Text1(*window);
         CheckEveryOffset(TextOf(box), box->toPlainText(), Rules::Document);
         window->SetOutputText("Изчисляване: индекс на Брок\r\nЖелано тегло: 65\r\n");
         CheckEveryOffset(TextOf(box), box->toPlainText(), Rules::Document);

@@ -21,38 +21,24 @@
 #include <functional>
 #include <memory>
 
+#include "tests/ui/controls.h"
 #include "ui/accessibility.h"
 #include "ui/app_setup.h"
 #include "ui/design.h"
 #include "ui/orlaven.h"
 #include "ui/reference_text.h"
 
+using testing_support::Command1;
+using testing_support::Find;
+using testing_support::Option1;
+using testing_support::Text1;
+using testing_support::Text2;
 using ui::Orlaven;
 
 namespace {
 
 const QString kOverflow =
     QStringLiteral("Въведеното число е извън допустимия обхват (от -32768 до 32767).");
-
-template <typename T>
-T* Find(const QWidget& window, const QString& name) {
-    auto* w = window.findChild<T*>(name);
-    if (!w) qFatal("no control %s", qPrintable(name));
-    return w;
-}
-
-QLineEdit* Text2(const QWidget& w, int i) {
-    return Find<QLineEdit>(w, QStringLiteral("Text2(%1)").arg(i));
-}
-QRadioButton* Option1(const QWidget& w, int i) {
-    return Find<QRadioButton>(w, QStringLiteral("Option1(%1)").arg(i));
-}
-QPushButton* Command1(const QWidget& w, int i) {
-    return Find<QPushButton>(w, QStringLiteral("Command1(%1)").arg(i));
-}
-QPlainTextEdit* Text1(const QWidget& w) {
-    return Find<QPlainTextEdit>(w, QStringLiteral("Text1(0)"));
-}
 
 void Type(QLineEdit* box, const QString& text) {
     QTest::mouseClick(box, Qt::LeftButton);
@@ -90,11 +76,7 @@ private:
     }
 
 private slots:
-    void init() {
-        window = std::make_unique<Orlaven>(QStringLiteral("."), nullptr);
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-    }
+    void init() { window = testing_support::ShownWindow(); }
     void cleanup() { window.reset(); }
 
     void typicalRequest() {
@@ -207,9 +189,7 @@ private slots:
         QCOMPARE(TabChain(11), expected + QStringList{expected.front()});
 
         // At start the hidden box is passed over.
-        window = std::make_unique<Orlaven>(QStringLiteral("."), nullptr);
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        window = testing_support::ShownWindow();
         expected.removeAll(QStringLiteral("Text2(2)"));
         QCOMPARE(TabChain(9), expected);
     }
