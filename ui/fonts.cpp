@@ -8,11 +8,10 @@
 #include <QWidget>
 
 #include "ui/design.h"
+#include "ui/qt_text.h"
 
 namespace ui {
 namespace {
-
-QString Q(std::string_view text) { return QString::fromUtf8(text.data(), qsizetype(text.size())); }
 
 // A family offered by more than one foundry is listed as "Family [Foundry]".
 bool Installed(const QStringList& families, const QString& family) {

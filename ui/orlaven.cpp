@@ -21,12 +21,11 @@
 #include "ui/colours.h"
 #include "ui/design.h"
 #include "ui/fonts.h"
+#include "ui/qt_text.h"
 #include "ui/reference_text.h"
 
 namespace ui {
 namespace {
-
-QString Q(std::string_view text) { return QString::fromUtf8(text.data(), qsizetype(text.size())); }
 
 QColor ToColor(const Rgb& c) { return QColor(c.red, c.green, c.blue); }
 

@@ -21,19 +21,18 @@
 #include <memory>
 
 #include "tests/support/contrast.h"
+#include "tests/ui/controls.h"
 #include "ui/design.h"
 #include "ui/orlaven.h"
 
 using testing_support::ColumnHasInk;
 using testing_support::ContrastRatio;
+using testing_support::DesignName;
 using testing_support::kMinimumContrast;
 using testing_support::MeasureText;
+using ui::Q;
 
 namespace {
-
-QString Q(std::string_view text) { return QString::fromUtf8(text.data(), qsizetype(text.size())); }
-
-QString Name(const ui::ControlDesign& d) { return Q(d.name) + QStringLiteral("(%1)").arg(d.index); }
 
 QColor Face(const ui::ControlDesign& d) {
     return QColor(d.colour->red, d.colour->green, d.colour->blue);
@@ -103,9 +102,7 @@ private:
     QPalette systemPalette;
 
     QWidget* Control(const ui::ControlDesign& d) const {
-        auto* w = window->findChild<QWidget*>(Name(d));
-        if (!w) qFatal("no control %s", qPrintable(Name(d)));
-        return w;
+        return testing_support::Find(*window, DesignName(d));
     }
 
     // Built after the application palette is set, as at start-up, with the
@@ -206,15 +203,15 @@ private slots:
                 for (auto role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text})
                     QVERIFY2(ContrastRatio(p.color(group, role), Face(d)) >= kMinimumContrast,
                              qPrintable(QStringLiteral("%1 group %2 role %3")
-                                            .arg(Name(d))
+                                            .arg(DesignName(d))
                                             .arg(group)
                                             .arg(role)));
             }
             // ... and what it painted.
             const auto text = MeasureText(image, at(RoomOf(w).rect));
-            QVERIFY2(text.face == Face(d), qPrintable(Name(d) + " face " + text.face.name()));
+            QVERIFY2(text.face == Face(d), qPrintable(DesignName(d) + " face " + text.face.name()));
             QVERIFY2(text.contrast >= kMinimumContrast,
-                     qPrintable(QStringLiteral("%1: %2").arg(Name(d)).arg(text.contrast)));
+                     qPrintable(QStringLiteral("%1: %2").arg(DesignName(d)).arg(text.contrast)));
         }
     }
 
@@ -229,7 +226,7 @@ private slots:
         for (const auto& d : ui::kControls) {
             if (d.kind == ui::Kind::TextBox || d.kind == ui::Kind::OutputBox) continue;
             QWidget* w = Control(d);
-            const QString name = Name(d);
+            const QString name = DesignName(d);
             QVERIFY2(w->sizeHint().width() <= w->width(), qPrintable(name));
             QVERIFY2(w->sizeHint().height() <= w->height(), qPrintable(name));
             const QFontMetrics metrics(w->font());

@@ -10,7 +10,9 @@
 #include <QtTest>
 #include <memory>
 
+#include "ui/design.h"
 #include "ui/orlaven.h"
+#include "ui/qt_text.h"
 
 namespace testing_support {
 
@@ -21,6 +23,11 @@ T* Find(const QWidget& window, const QString& name) {
     auto* w = window.findChild<T*>(name);
     if (!w) qFatal("no control %s", qPrintable(name));
     return w;
+}
+
+// The name a control of the design table goes by: "Text2(0)".
+inline QString DesignName(const ui::ControlDesign& d) {
+    return ui::Q(d.name) + QStringLiteral("(%1)").arg(d.index);
 }
 
 inline QLineEdit* Text2(const QWidget& w, int i) {

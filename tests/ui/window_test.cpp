@@ -337,9 +337,7 @@ private slots:
         QCOMPARE(window->windowTitle(),
                  QStringLiteral("teglomer.example.org Физкултура - индекс за телесна маса"));
         for (const auto& d : ui::kControls) {
-            const QString name = QString::fromUtf8(d.name.data(), d.name.size()) +
-                                 QStringLiteral("(%1)").arg(d.index);
-            auto* w = Find<QWidget>(*window, name);
+            auto* w = Find<QWidget>(*window, testing_support::DesignName(d));
             QCOMPARE(w->geometry(), QRect(d.left / 15, d.top / 15, d.width / 15, d.height / 15));
             QCOMPARE(w->font(), window->font());
             if (auto* label = qobject_cast<QLabel*>(w))
@@ -402,8 +400,7 @@ private slots:
         ClickOption(Option1(*window, 3));  // every control showing
         QList<QWidget*> controls;
         for (const auto& d : ui::kControls)
-            controls << Find<QWidget>(*window, QString::fromUtf8(d.name.data(), d.name.size()) +
-                                                   QStringLiteral("(%1)").arg(d.index));
+            controls << Find<QWidget>(*window, testing_support::DesignName(d));
         for (QWidget* w : controls) {
             QVERIFY2(w->isVisible(), qPrintable(w->objectName()));
             QVERIFY2(window->rect().contains(w->geometry()), qPrintable(w->objectName()));
