@@ -11,9 +11,10 @@ set -euo pipefail
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 JOBS=$(nproc 2>/dev/null || echo 2)
 
-# What every build needs. `file` and `dpkg-dev` are called by the build's own
-# tools; fonts-liberation carries the metrics the window is drawn for.
-BUILD_PACKAGES=(cmake make g++ file dpkg-dev libgtest-dev qt6-base-dev fonts-liberation
+# What every build needs. dpkg-dev reads the release out of debian/changelog
+# for the install test; fonts-liberation carries the metrics the window is
+# drawn for.
+BUILD_PACKAGES=(cmake make g++ dpkg-dev libgtest-dev qt6-base-dev fonts-liberation
     qt6-translations-l10n)
 
 NEEDED_PACKAGES=()
