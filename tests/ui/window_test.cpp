@@ -330,6 +330,8 @@ private slots:
                             QMessageBox::Ok);
         const QString ok = warning.button(QMessageBox::Ok)->text();
         QVERIFY2(ok.contains(cyrillic), qPrintable(ok));
+        // The web page's warning says the same.
+        QCOMPARE(ok, ui::Q(design::kWarningButton));
     }
 
     void windowAndControlsAsDesigned() {
