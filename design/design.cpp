@@ -1,7 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "design/design.h"
 
+#include <stdexcept>
+
 namespace design {
+
+std::string NameOf(const ControlDesign& control) {
+    return std::string(control.name) + '(' + std::to_string(control.index) + ')';
+}
+
+const ControlDesign& ControlNamed(std::string_view name) {
+    for (const ControlDesign& d : kControls)
+        if (NameOf(d) == name) return d;
+    throw std::out_of_range("no control " + std::string(name));
+}
 
 std::string BoxShownMessage(std::string_view labelCaption) {
     const auto first = labelCaption.find_first_not_of(' ');

@@ -87,8 +87,27 @@ inline constexpr std::array<ControlDesign, 14> kControls{{
 }};
 // clang-format on
 
+// The name a control goes by, "Text2(0)", and the control of a name; a name
+// the table does not hold is a fault of the caller (std::out_of_range).
+std::string NameOf(const ControlDesign& control);
+const ControlDesign& ControlNamed(std::string_view name);
+
 // Hidden until the Borngard method is chosen.
 inline constexpr std::array<std::string_view, 2> kHiddenAtStart{"Label2(2)", "Text2(2)"};
+
+// Each input box is named by the label beside it, for screen readers and
+// Alt keys alike: {label, box}.
+struct Caption {
+    std::string_view label, box;
+};
+inline constexpr std::array<Caption, 3> kBoxCaptions{{
+    {"Label2(0)", "Text2(0)"},
+    {"Label2(1)", "Text2(1)"},
+    {"Label2(2)", "Text2(2)"},
+}};
+
+// The window's title, shown at its top: what the page calls its heading.
+inline constexpr std::string_view kTitle = "Label1(0)";
 
 // The order Tab moves the focus in; the window opens on the first.
 inline constexpr std::array<std::string_view, 10> kFocusOrder{

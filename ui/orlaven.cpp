@@ -29,9 +29,6 @@ namespace {
 
 QColor ToColor(const design::Rgb& c) { return QColor(c.red, c.green, c.blue); }
 
-QString ControlName(const design::ControlDesign& d) {
-    return Q(d.name) + '(' + QString::number(d.index) + ')';
-}
 
 void FillBackground(QWidget* w, const design::Rgb& colour) {
     // Only the face: the boxes take the rest from the window and so follow
@@ -221,7 +218,7 @@ void Orlaven::Build(const QFont& font) {
                 break;
             }
         }
-        w->setObjectName(ControlName(d));
+        w->setObjectName(Q(design::NameOf(d)));
         w->setGeometry(design::Pixels(d.left), design::Pixels(d.top), design::Pixels(d.width),
                        design::Pixels(d.height));
         if (d.colour && d.kind != design::Kind::PushButton) PaintFace(w, *d.colour);
@@ -230,8 +227,8 @@ void Orlaven::Build(const QFont& font) {
             FitCaption(*w);
     }
     for (std::string_view name : design::kHiddenAtStart) Control(name)->hide();
-    // Each box is named by its caption, for screen readers and Alt keys alike.
-    for (int i = 0; i < form::kInputCount; ++i) label2_[i]->setBuddy(text2_[i]);
+    for (const design::Caption& c : design::kBoxCaptions)
+        static_cast<QLabel*>(Control(c.label))->setBuddy(Control(c.box));
 
     // A choice made by mouse, Space or the arrow keys checks a button; the
     // logic itself only ever unchecks, which must not count as a choice.
