@@ -307,8 +307,8 @@ std::string StyleCss() {
         // rest of the face so a click anywhere on it chooses.
         << ".option{justify-content:flex-start}\n"
         << ".option input{flex:none;width:14px;height:14px;margin:0 0 0 1px}\n"
-        << ".option label{flex:auto;align-self:stretch;display:flex;align-items:center;"
-           "padding-left:5px}\n"
+        << ".option label{flex:auto;min-width:0;align-self:stretch;display:flex;align-items:center;"
+           "padding-left:6px}\n"
         // A push button in its colour with a raised edge that sinks while
         // pressed; the caption's room is inside the edge.
         << "button.face{border:1px solid;padding:1px 3px;cursor:default}\n"
@@ -336,7 +336,7 @@ std::string StyleCss() {
         }
     }
     // Heard, never seen.
-    css << "#announcer{position:absolute;width:1px;height:1px;overflow:hidden;"
+    css << "#announcer{position:absolute;left:0;top:0;width:1px;height:1px;overflow:hidden;"
            "clip-path:inset(50%);white-space:pre-wrap}\n";
     css << "dialog{max-width:" << Px(design::kClientWidth) << ";border:1px solid " << frame
         << ";padding:12px;font:" << design::kFontPointSize << "pt \"" << design::kFontFamily
