@@ -170,8 +170,6 @@ constexpr Rgb kButtonShadow{118, 118, 118};
 
 // ---- index.html ----
 
-std::string CaptionSpan(std::string_view caption) { return "<span>" + Html(caption) + "</span>"; }
-
 std::string Hidden(const ControlDesign& d) { return HiddenAtStart(d) ? " hidden" : ""; }
 
 // The element of one control. Focusable ones come in the design's focus
@@ -183,15 +181,14 @@ std::string ControlHtml(const ControlDesign& d) {
         case Kind::Label:
             if (const design::Caption* c = CaptionFor(Name(d), true))
                 return "<label id=\"" + id + "\" for=\"" + web::ElementId(c->box) +
-                       "\" class=\"face fit\"" + Hidden(d) + ">" + CaptionSpan(d.caption) +
-                       "</label>\n";
-            return "<h1 id=\"" + id + "\" class=\"face fit\"" + Hidden(d) + ">" +
-                   CaptionSpan(d.caption) + "</h1>\n";
+                       "\" class=\"face fit\"" + Hidden(d) + ">" + Html(d.caption) + "</label>\n";
+            return "<h1 id=\"" + id + "\" class=\"face fit\"" + Hidden(d) + ">" + Html(d.caption) +
+                   "</h1>\n";
         case Kind::OptionButton:
             return "<div id=\"" + id + "-box\" class=\"face option\"" + Hidden(d) +
                    "><input type=\"radio\" id=\"" + id + "\" name=\"method\" value=\"" +
                    std::to_string(d.index) + "\"><label for=\"" + id + "\" class=\"fit\">" +
-                   CaptionSpan(d.caption) + "</label></div>\n";
+                   Html(d.caption) + "</label></div>\n";
         case Kind::TextBox:
             // Enter in a box does what "Изчисли" does.
             return "<input type=\"text\" id=\"" + id + "\" maxlength=\"" +
@@ -201,7 +198,7 @@ std::string ControlHtml(const ControlDesign& d) {
                    Hidden(d) + ">\n";
         case Kind::PushButton:
             return "<button type=\"button\" id=\"" + id + "\" class=\"face fit\" data-command=\"" +
-                   std::to_string(d.index) + "\"" + Hidden(d) + ">" + CaptionSpan(d.caption) +
+                   std::to_string(d.index) + "\"" + Hidden(d) + ">" + Html(d.caption) +
                    "</button>\n";
         case Kind::OutputBox:
             // Read-only for typing, but selectable and copyable; the window
@@ -302,7 +299,6 @@ std::string StyleCss() {
         // Captions keep their spaces and one line, centred as the window's.
         << ".face{position:absolute;display:flex;align-items:center;justify-content:center;"
            "white-space:pre;overflow:hidden;padding:0}\n"
-        << ".face>span,.fit>span{white-space:pre}\n"
         // An option: the round indicator, then its caption, which takes the
         // rest of the face so a click anywhere on it chooses.
         << ".option{justify-content:flex-start}\n"
@@ -312,7 +308,7 @@ std::string StyleCss() {
         // A push button in its colour with a raised edge that sinks while
         // pressed; the caption's room is inside the edge.
         << "button.face{border:1px solid;padding:1px 3px;cursor:default}\n"
-        << "button.face:active>span{position:relative;left:1px;top:1px}\n"
+        << "button.face:active{padding:2px 2px 0 4px}\n"
         << "input[type=text],textarea{position:absolute;border:1px solid " << frame
         << ";border-radius:2px;background:#fff;padding:0 2px}\n"
         << "textarea{resize:none;overflow-x:hidden;overflow-y:scroll;padding:2px 4px}\n";
