@@ -257,6 +257,10 @@ std::string IndexHtml() {
     html += "<link rel=\"icon\" href=\"icon-32.png\" sizes=\"32x32\" type=\"image/png\">\n";
     html += "<link rel=\"apple-touch-icon\" href=\"icon-192.png\">\n";
     html += "<link rel=\"manifest\" href=\"manifest.webmanifest\">\n";
+    // The module is fetched while the page is read, not after its scripts run.
+    html +=
+        "<link rel=\"preload\" href=\"teglomer.wasm\" as=\"fetch\" type=\"application/wasm\" "
+        "crossorigin>\n";
     html += "<script src=\"teglomer.js\" defer></script>\n";
     html += "<script src=\"app.js\" defer></script>\n";
     html += "</head>\n<body>\n";
