@@ -5,14 +5,9 @@
 #include <charconv>
 #include <cmath>
 #include <limits>
-#include <new>
 #include <string>
-#include <version>
 
-#if !defined(__cpp_lib_to_chars)
-#include <locale.h>
-#include <stdlib.h>
-#endif
+#include "calc/decimal_chars.h"
 
 namespace calc {
 namespace {
@@ -72,22 +67,9 @@ double NearestDouble(bool negative, std::string_view digits, long long order) {
     text += digits;
     text += 'e';
     text += IntegerText(order);
-#if defined(__cpp_lib_to_chars)
-    double value = 0;
-    if (std::from_chars(text.data(), text.data() + text.size(), value).ec ==
-        std::errc::result_out_of_range) {
-        if (order > 0) throw Overflow();
-        return signedZero;
-    }
+    const double value = ReadDecimalFraction(text);
+    if (std::isinf(value)) throw Overflow();
     return value;
-#else
-    // Standard libraries without a from_chars for doubles (LLVM's libc++ 14):
-    // the C library's correctly rounded reading, under the "C" locale
-    // rather than the process's.
-    static const locale_t c = newlocale(LC_ALL_MASK, "C", locale_t(0));
-    if (c == locale_t(0)) throw std::bad_alloc();
-    return Finite(strtod_l(text.c_str(), nullptr, c));
-#endif
 }
 
 // Reads [sign]digits[.digits][(E|e|D|d)[sign]digits] from the start of a
@@ -154,10 +136,8 @@ Decimal15 ToDecimal15(double value) {
         d.digits.assign(1, '0');
         return d;
     }
-    char buffer[32];
-    const auto end =
-        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific, 14).ptr;
-    std::string_view text(buffer, static_cast<std::size_t>(end - buffer));
+    const std::string written = WriteScientific(value, 14);
+    std::string_view text(written);
     if (text.front() == '-') {
         d.negative = true;
         text.remove_prefix(1);
@@ -236,14 +216,8 @@ double Difference(double minuend, double subtrahend) {
     // double difference is noise beyond them.
     const int decimals = 14 - ToDecimal15(larger).exponent;
     if (decimals <= 0) return difference;
-    // Rounded to those decimals in text, exactly. At most 15 whole digits
-    // and 338 decimals (14 + 324) fit the buffer.
-    char buffer[400];
-    const auto end = std::to_chars(buffer, buffer + sizeof buffer, difference,
-                                   std::chars_format::fixed, decimals)
-                         .ptr;
-    const double result =
-        ReadDecimal(std::string_view(buffer, static_cast<std::size_t>(end - buffer)));
+    // Rounded to those decimals in text, exactly.
+    const double result = ReadDecimal(WriteFixed(difference, decimals));
     return result == 0 ? 0 : result;
 }
 

@@ -17,6 +17,10 @@ JOBS=$(nproc 2>/dev/null || echo 2)
 BUILD_PACKAGES=(cmake make g++ dpkg-dev libgtest-dev qt6-base-dev fonts-liberation
     qt6-translations-l10n)
 
+# What `emcmake cmake` would add, given on every configure of a WebAssembly
+# build.
+EMSCRIPTEN_TOOLCHAIN=/usr/share/emscripten/cmake/Modules/Platform/Emscripten.cmake
+
 NEEDED_PACKAGES=()
 NEEDED_LOCALES=()
 need_packages() { NEEDED_PACKAGES+=("$@"); }

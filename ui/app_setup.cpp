@@ -2,43 +2,29 @@
 #include "ui/app_setup.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QIconEngine>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QPainter>
 #include <QTranslator>
-#include <vector>
+
+#include "design/icon.h"
 
 namespace ui {
 
 inline constexpr int kIconSizes[] = {32, 48, 64, 128};
 
-// The XPM file is C source whose data are its quoted strings, in order.
-// Reading them here, rather than through QImageReader, spares loading every
-// image-format plugin just to learn that the file is an XPM.
+// In full colour, as the drawing's pixels are: an indexed image would be
+// dithered on its way to a pixmap.
 QImage IconImage() {
-    QFile file(QStringLiteral(":/teglomer.xpm"));
-    if (!file.open(QIODevice::ReadOnly)) return {};
-    const QByteArray source = file.readAll();
-    std::vector<QByteArray> strings;
-    for (qsizetype i = 0; i < source.size(); ++i) {
-        if (source.at(i) == '/' && i + 1 < source.size() && source.at(i + 1) == '*') {
-            const qsizetype end = source.indexOf("*/", i + 2);
-            if (end < 0) break;
-            i = end + 1;
-        } else if (source.at(i) == '"') {
-            const qsizetype end = source.indexOf('"', i + 1);
-            if (end < 0) break;
-            strings.push_back(source.mid(i + 1, end - i - 1));
-            i = end;
+    const design::Image drawing = design::IconDrawing();
+    QImage image(drawing.width, drawing.height, QImage::Format_ARGB32);
+    for (int y = 0; y < drawing.height; ++y)
+        for (int x = 0; x < drawing.width; ++x) {
+            const design::Rgba& p = drawing.At(x, y);
+            image.setPixel(x, y, qRgba(p.red, p.green, p.blue, p.alpha));
         }
-    }
-    std::vector<const char*> lines;
-    for (const QByteArray& s : strings) lines.push_back(s.constData());
-    lines.push_back(nullptr);
-    // In full colour: an indexed image would be dithered on its way to a pixmap.
-    return QImage(lines.data()).convertToFormat(QImage::Format_ARGB32);
+    return image;
 }
 
 QImage IconImage(int size) {

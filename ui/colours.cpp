@@ -1,12 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/colours.h"
 
-#include "ui/design.h"
+#include "design/design.h"
 
 namespace ui {
 
 QPalette FacePalette(QPalette palette, const QColor& face) {
-    const QColor caption(kCaptionColour.red, kCaptionColour.green, kCaptionColour.blue);
+    const auto& c = design::kCaptionColour;
+    const QColor caption(c.red, c.green, c.blue);
     // setColor without a group sets all three groups.
     for (auto role : {QPalette::Window, QPalette::Button}) palette.setColor(role, face);
     for (auto role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text})

@@ -7,7 +7,7 @@
 #include <QLabel>
 #include <QWidget>
 
-#include "ui/design.h"
+#include "design/design.h"
 #include "ui/qt_text.h"
 
 namespace ui {
@@ -23,20 +23,16 @@ bool Installed(const QStringList& families, const QString& family) {
     return false;
 }
 
-// Below this a caption would be too small to read; it is not shrunk further.
-constexpr qreal kSmallestPointSize = 6;
-constexpr qreal kShrinkStep = 0.25;
-
 }  // namespace
 
 QFont DesignFont() {
     const QStringList families = QFontDatabase::families();
-    QString family = Q(kFontFamily);
+    QString family = Q(design::kFontFamily);
     if (!Installed(families, family)) {
-        const QString standIn = Q(kFontStandIn);
+        const QString standIn = Q(design::kFontStandIn);
         family = Installed(families, standIn) ? standIn : QFontInfo(QFont(family)).family();
     }
-    QFont font(family, kFontPointSize, QFont::Normal, false);
+    QFont font(family, design::kFontPointSize, QFont::Normal, false);
     font.setUnderline(false);
     font.setStrikeOut(false);
     return font;
@@ -65,8 +61,8 @@ void FitCaption(QWidget& control) {
     };
     if (fits()) return;
     QFont font = control.font();
-    for (qreal size = font.pointSizeF() - kShrinkStep; size >= kSmallestPointSize;
-         size -= kShrinkStep) {
+    for (qreal size = font.pointSizeF() - design::kCaptionShrinkStep;
+         size >= design::kSmallestCaptionPointSize; size -= design::kCaptionShrinkStep) {
         font.setPointSizeF(size);
         control.setFont(font);
         if (fits()) return;

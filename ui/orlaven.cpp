@@ -16,24 +16,20 @@
 #include <QRadioButton>
 #include <QStyleOptionFocusRect>
 
+#include "design/design.h"
+#include "design/reference_text.h"
 #include "ui/accessibility.h"
 #include "ui/app_setup.h"
 #include "ui/colours.h"
-#include "ui/design.h"
 #include "ui/fonts.h"
 #include "ui/qt_text.h"
-#include "ui/reference_text.h"
 
 namespace ui {
 namespace {
 
-QColor ToColor(const Rgb& c) { return QColor(c.red, c.green, c.blue); }
+QColor ToColor(const design::Rgb& c) { return QColor(c.red, c.green, c.blue); }
 
-QString ControlName(const ControlDesign& d) {
-    return Q(d.name) + '(' + QString::number(d.index) + ')';
-}
-
-void FillBackground(QWidget* w, const Rgb& colour) {
+void FillBackground(QWidget* w, const design::Rgb& colour) {
     // Only the face: the boxes take the rest from the window and so follow
     // the theme as a whole, background and text together.
     QPalette p = w->palette();
@@ -43,7 +39,7 @@ void FillBackground(QWidget* w, const Rgb& colour) {
 }
 
 // A face with its caption colour: labels and option buttons.
-void PaintFace(QWidget* w, const Rgb& colour) {
+void PaintFace(QWidget* w, const design::Rgb& colour) {
     w->setPalette(FacePalette(w->palette(), ToColor(colour)));
     w->setAutoFillBackground(true);
 }
@@ -153,42 +149,42 @@ Orlaven::Orlaven(const QString& decimalSeparator, QWidget* parent)
         Build(font);
     }
     // For screen readers alone; neither shows.
-    new OptionGroup(Q(kOptionGroupName), options_->buttons(), this);
+    new OptionGroup(Q(design::kOptionGroupName), options_->buttons(), this);
     announcer_ = new Announcer(this);
     form_.Form_Load();
 }
 
 void Orlaven::Build(const QFont& font) {
     setObjectName(QStringLiteral("Orlaven"));
-    setWindowTitle(Q(kCaption));
+    setWindowTitle(Q(design::kCaption));
     // The application's icon serves the window too; only a window without
     // one (as in tests) draws its own.
     if (QApplication::windowIcon().isNull()) setWindowIcon(AppIcon());
     setFont(font);
-    FillBackground(this, kWindowColour);
-    setFixedSize(Pixels(kClientWidth), Pixels(kClientHeight));
+    FillBackground(this, design::kWindowColour);
+    setFixedSize(design::Pixels(design::kClientWidth), design::Pixels(design::kClientHeight));
 
     options_ = new QButtonGroup(this);
-    for (const ControlDesign& d : kControls) {
+    for (const design::ControlDesign& d : design::kControls) {
         QWidget* w = nullptr;
         switch (d.kind) {
-            case Kind::Label: {
+            case design::Kind::Label: {
                 auto* label = new QLabel(Q(d.caption), this);
                 label->setAlignment(Qt::AlignCenter);
                 if (d.name == "Label2") label2_[d.index] = label;
                 w = label;
                 break;
             }
-            case Kind::OptionButton: {
+            case design::Kind::OptionButton: {
                 auto* option = new OptionButton(Q(d.caption), this);
                 options_->addButton(option, d.index);
                 option1_[d.index] = option;
                 w = option;
                 break;
             }
-            case Kind::TextBox: {
+            case design::Kind::TextBox: {
                 auto* box = new QLineEdit(this);
-                box->setMaxLength(kInputMaxLength);
+                box->setMaxLength(design::kInputMaxLength);
                 // Enter in a box does what "Изчисли" does.
                 connect(box, &QLineEdit::returnPressed, this,
                         [this] { Command(form::kCalculate); });
@@ -196,7 +192,7 @@ void Orlaven::Build(const QFont& font) {
                 w = box;
                 break;
             }
-            case Kind::PushButton: {
+            case design::Kind::PushButton: {
                 auto* button = new ColouredButton(Q(d.caption), ToColor(*d.colour), this);
                 button->setAutoDefault(false);
                 command1_[d.index] = button;
@@ -204,7 +200,7 @@ void Orlaven::Build(const QFont& font) {
                 w = button;
                 break;
             }
-            case Kind::OutputBox: {
+            case design::Kind::OutputBox: {
                 text1_ = new QPlainTextEdit(this);
                 // Read-only for typing, but the report can be selected and
                 // copied, and Tab moves on instead of being typed.
@@ -215,21 +211,23 @@ void Orlaven::Build(const QFont& font) {
                 text1_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
                 text1_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
                 text1_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-                text1_->setPlainText(ToWidgetText(std::string(kReferenceText)));
-                text1_->setAccessibleName(Q(kOutputAccessibleName));
+                text1_->setPlainText(ToWidgetText(std::string(design::kReferenceText)));
+                text1_->setAccessibleName(Q(design::kOutputAccessibleName));
                 w = text1_;
                 break;
             }
         }
-        w->setObjectName(ControlName(d));
-        w->setGeometry(Pixels(d.left), Pixels(d.top), Pixels(d.width), Pixels(d.height));
-        if (d.colour && d.kind != Kind::PushButton) PaintFace(w, *d.colour);
-        if (d.kind == Kind::Label || d.kind == Kind::OptionButton || d.kind == Kind::PushButton)
+        w->setObjectName(Q(design::NameOf(d)));
+        w->setGeometry(design::Pixels(d.left), design::Pixels(d.top), design::Pixels(d.width),
+                       design::Pixels(d.height));
+        if (d.colour && d.kind != design::Kind::PushButton) PaintFace(w, *d.colour);
+        if (d.kind == design::Kind::Label || d.kind == design::Kind::OptionButton ||
+            d.kind == design::Kind::PushButton)
             FitCaption(*w);
     }
-    for (std::string_view name : kHiddenAtStart) Control(name)->hide();
-    // Each box is named by its caption, for screen readers and Alt keys alike.
-    for (int i = 0; i < form::kInputCount; ++i) label2_[i]->setBuddy(text2_[i]);
+    for (std::string_view name : design::kHiddenAtStart) Control(name)->hide();
+    for (const design::Caption& c : design::kBoxCaptions)
+        static_cast<QLabel*>(Control(c.label))->setBuddy(Control(c.box));
 
     // A choice made by mouse, Space or the arrow keys checks a button; the
     // logic itself only ever unchecks, which must not count as a choice.
@@ -237,9 +235,9 @@ void Orlaven::Build(const QFont& font) {
         if (checked) form_.Option1_Click(id);
     });
 
-    for (std::size_t i = 1; i < kFocusOrder.size(); ++i)
-        setTabOrder(Control(kFocusOrder[i - 1]), Control(kFocusOrder[i]));
-    Control(kFocusOrder.front())->setFocus();
+    for (std::size_t i = 1; i < design::kFocusOrder.size(); ++i)
+        setTabOrder(Control(design::kFocusOrder[i - 1]), Control(design::kFocusOrder[i]));
+    Control(design::kFocusOrder.front())->setFocus();
 }
 
 void Orlaven::Command(int index) {
@@ -287,9 +285,8 @@ void Orlaven::SetChestGirthInputVisible(bool visible) {
     box->setVisible(visible);
     // A new box is out of sight for a screen-reader user until told of.
     if (!appears || !announcer_) return;
-    QString caption = label2_[form::kChestGirth]->text().trimmed();
-    if (caption.endsWith(QLatin1Char(':'))) caption.chop(1);
-    announcer_->Announce(Q(kBoxShownMessage).arg(caption));
+    announcer_->Announce(
+        Q(design::BoxShownMessage(label2_[form::kChestGirth]->text().toStdString())));
 }
 
 void Orlaven::ShowOverflowWarning(const std::string& message) {

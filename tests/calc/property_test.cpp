@@ -2,10 +2,10 @@
 // Properties of the number conversions over many random values and texts.
 #include <gtest/gtest.h>
 
-#include <bit>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <limits>
 #include <random>
 #include <regex>
@@ -35,7 +35,9 @@ std::vector<double> RandomDoubles() {
     std::uniform_real_distribution<double> measurement(-1000, 1000);
     std::uniform_int_distribution<long long> hundredths(-10'000'000, 10'000'000);
     while (values.size() < kSamples) {
-        const double bits = std::bit_cast<double>(random());
+        const std::uint64_t pattern = random();
+        double bits;  // std::bit_cast, which LLVM's libc++ 13 lacks
+        std::memcpy(&bits, &pattern, sizeof bits);
         if (std::isfinite(bits)) values.push_back(bits);
         values.push_back(measurement(random));
         const double h = hundredths(random) / 100.0;

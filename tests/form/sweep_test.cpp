@@ -2,6 +2,8 @@
 // Every text a person can type into a three-character box, over the
 // characters that change how a number reads, in every box and for every
 // method: nothing may crash, and every report must be well formed.
+#include "tests/support/sweep.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -18,23 +20,6 @@
 
 namespace form {
 namespace {
-
-const std::vector<std::string> kAlphabet = {
-    "0", "1", "2", "3", "4", "5", "6", "7", "8", "9", ".",  ",", "+", "-",
-    "e", "E", "d", "D", "&", "H", "h", "O", "o", " ", "\t", "x", "ж",
-};
-
-std::vector<std::string> AllTexts(int maxLength) {
-    std::vector<std::string> texts{""};
-    std::size_t from = 0;
-    for (int length = 1; length <= maxLength; ++length) {
-        const std::size_t to = texts.size();
-        for (std::size_t i = from; i < to; ++i)
-            for (const auto& c : kAlphabet) texts.push_back(texts[i] + c);
-        from = to;
-    }
-    return texts;
-}
 
 // An exact decimal number: digits * 10^exponent, for checking the figures
 // the report shows without going through doubles.
@@ -268,36 +253,20 @@ private:
 };
 
 TEST(EveryTypedText, GivesAWellFormedReport) {
-    const std::vector<std::string> texts = AllTexts(3);
+    const std::vector<std::string> texts = testing_support::AllTexts(3);
     ASSERT_EQ(texts.size(), 1u + 27u + 27u * 27u + 27u * 27u * 27u);
-    const std::array<std::string, 3> typical = {"170", "72", "90"};
-    long long reports = 0;
-    for (const std::string sep : {".", ","}) {
-        const ReportChecker checker(sep);
-        for (int method = 0; method < kOptionCount; ++method) {
-            MemoryFormState state;
-            Form form(state, sep);
-            form.Option1_Click(method);
-            // Each box in turn, the others typical; then all three alike.
-            for (int box = 0; box <= kInputCount; ++box) {
-                for (const auto& text : texts) {
-                    state.inputs = typical;
-                    if (box == kInputCount)
-                        state.inputs = {text, text, text};
-                    else
-                        state.inputs[box] = text;
-                    state.warnings.clear();
-                    form.Command1_Click(kCalculate);
-                    ++reports;
-                    const std::string problem = checker.Check(method, state.inputs[kWeight], state);
-                    ASSERT_EQ(problem, "") << "method " << method << " boxes \"" << state.inputs[0]
-                                           << "\" \"" << state.inputs[1] << "\" \""
-                                           << state.inputs[2] << "\" separator " << sep << "\n"
-                                           << state.output;
-                }
-            }
-        }
-    }
+    const ReportChecker checkers[] = {ReportChecker("."), ReportChecker(",")};
+    const long long reports = testing_support::Sweep(
+        texts, [&](int method, const std::string& sep, const MemoryFormState& state) {
+            const std::string problem =
+                checkers[sep == "," ? 1 : 0].Check(method, state.inputs[kWeight], state);
+            EXPECT_EQ(problem, "")
+                << "method " << method << " boxes \"" << state.inputs[0] << "\" \""
+                << state.inputs[1] << "\" \"" << state.inputs[2] << "\" separator " << sep << "\n"
+                << state.output;
+            return problem.empty();
+        });
+    EXPECT_EQ(reports, 2 * kOptionCount * (kInputCount + 1) * (long long)texts.size());
     std::cout << "texts tried: " << texts.size() << " per box; reports checked under the "
               << std::setlocale(LC_ALL, nullptr) << " locale: " << reports << "\n";
 }

@@ -4,9 +4,9 @@
 
 #include <stdlib.h>
 
-#include <charconv>
 #include <string>
 
+#include "calc/decimal_chars.h"
 #include "tests/support/process_locale.h"
 
 namespace testing_support {
@@ -22,9 +22,7 @@ inline std::string WithSeparator(const std::string& pattern, const std::string& 
 // when that form lies beyond the largest double.
 // Written and read without regard to the process locale.
 inline double Nearest15(double value) {
-    char text[40];
-    *std::to_chars(text, text + sizeof text - 1, value, std::chars_format::scientific, 14).ptr = 0;
-    return strtod_l(text, nullptr, CLocale());
+    return strtod_l(calc::WriteScientific(value, 14).c_str(), nullptr, CLocale());
 }
 
 }  // namespace testing_support

@@ -20,9 +20,9 @@
 #include <array>
 #include <memory>
 
+#include "design/design.h"
 #include "tests/support/contrast.h"
 #include "tests/ui/controls.h"
-#include "ui/design.h"
 #include "ui/orlaven.h"
 
 using testing_support::ColumnHasInk;
@@ -34,7 +34,7 @@ using ui::Q;
 
 namespace {
 
-QColor Face(const ui::ControlDesign& d) {
+QColor Face(const design::ControlDesign& d) {
     return QColor(d.colour->red, d.colour->green, d.colour->blue);
 }
 
@@ -101,7 +101,7 @@ private:
     std::unique_ptr<QWidget> other;  // takes the activation away
     QPalette systemPalette;
 
-    QWidget* Control(const ui::ControlDesign& d) const {
+    QWidget* Control(const design::ControlDesign& d) const {
         return testing_support::Find(*window, DesignName(d));
     }
 
@@ -142,7 +142,7 @@ private slots:
         if (family.isEmpty()) return;
         QProcess match;
         match.start(QStringLiteral("fc-match"),
-                    {QStringLiteral("-f"), QStringLiteral("%{family[0]}"), Q(ui::kFontFamily)});
+                    {QStringLiteral("-f"), QStringLiteral("%{family[0]}"), Q(design::kFontFamily)});
         QVERIFY2(match.waitForFinished(10000), "fc-match did not run");
         QCOMPARE(QString::fromUtf8(match.readAllStandardOutput()), family);
         // Set as an installed family, so no widget searches again.
@@ -174,7 +174,7 @@ private slots:
         Build(theme, state);
         const QImage image = window->grab().toImage();
         const qreal scale = image.devicePixelRatio();
-        for (const auto& d : ui::kControls) {
+        for (const auto& d : design::kControls) {
             QWidget* w = Control(d);
             const auto at = [&](const QRect& r) {
                 return QRect(r.topLeft() * scale, r.size() * scale);
@@ -186,7 +186,7 @@ private slots:
                 for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
                     for (auto role : {QPalette::Base, QPalette::Text})
                         QCOMPARE(w->palette().color(group, role), themed.color(group, role));
-                if (d.kind == ui::Kind::OutputBox && state != State::Disabled) {
+                if (d.kind == design::Kind::OutputBox && state != State::Disabled) {
                     const auto text = MeasureText(image, at(w->geometry().adjusted(4, 4, -24, -4)));
                     QCOMPARE(text.face, w->palette().color(QPalette::Base));
                     QVERIFY2(text.contrast >= kMinimumContrast,
@@ -223,8 +223,8 @@ private slots:
         QCOMPARE(window->size(), QSize(461, 345));
         const QImage image = window->grab().toImage();
         QStringList smaller;
-        for (const auto& d : ui::kControls) {
-            if (d.kind == ui::Kind::TextBox || d.kind == ui::Kind::OutputBox) continue;
+        for (const auto& d : design::kControls) {
+            if (d.kind == design::Kind::TextBox || d.kind == design::Kind::OutputBox) continue;
             QWidget* w = Control(d);
             const QString name = DesignName(d);
             QVERIFY2(w->sizeHint().width() <= w->width(), qPrintable(name));

@@ -10,7 +10,7 @@
 #include <QtTest>
 #include <memory>
 
-#include "ui/design.h"
+#include "design/design.h"
 #include "ui/orlaven.h"
 #include "ui/qt_text.h"
 
@@ -26,7 +26,7 @@ T* Find(const QWidget& window, const QString& name) {
 }
 
 // The name a control of the design table goes by: "Text2(0)".
-inline QString DesignName(const ui::ControlDesign& d) {
+inline QString DesignName(const design::ControlDesign& d) {
     return ui::Q(d.name) + QStringLiteral("(%1)").arg(d.index);
 }
 

@@ -21,12 +21,12 @@
 #include <functional>
 #include <memory>
 
+#include "design/design.h"
+#include "design/reference_text.h"
 #include "tests/ui/controls.h"
 #include "ui/accessibility.h"
 #include "ui/app_setup.h"
-#include "ui/design.h"
 #include "ui/orlaven.h"
-#include "ui/reference_text.h"
 
 using testing_support::Command1;
 using testing_support::Find;
@@ -185,7 +185,8 @@ private slots:
         QTest::mouseClick(Command1(*window, 1), Qt::LeftButton);
         Text1(*window)->setFocus();
         QStringList expected;
-        for (auto name : ui::kFocusOrder) expected << QString::fromUtf8(name.data(), name.size());
+        for (auto name : design::kFocusOrder)
+            expected << QString::fromUtf8(name.data(), name.size());
         QCOMPARE(TabChain(11), expected + QStringList{expected.front()});
 
         // At start the hidden box is passed over.
@@ -224,7 +225,7 @@ private slots:
 
     void referenceTextAtStart() {
         const std::string start = window->OutputText();
-        QCOMPARE(start, std::string(ui::kReferenceText));
+        QCOMPARE(start, std::string(design::kReferenceText));
         const QString text = QString::fromStdString(start);
         QCOMPARE(text.size(), 2025);
         QCOMPARE(text.count("\r\n"), 28);
@@ -243,7 +244,7 @@ private slots:
         auto* box = Text1(*window);
         box->setFocus();
         QTest::keyClicks(box, "xyz");
-        QCOMPARE(window->OutputText(), std::string(ui::kReferenceText));
+        QCOMPARE(window->OutputText(), std::string(design::kReferenceText));
         QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
         QTest::keyClick(box, Qt::Key_C, Qt::ControlModifier);
         QCOMPARE(QApplication::clipboard()->text(), Text1(*window)->toPlainText());
@@ -329,6 +330,8 @@ private slots:
                             QMessageBox::Ok);
         const QString ok = warning.button(QMessageBox::Ok)->text();
         QVERIFY2(ok.contains(cyrillic), qPrintable(ok));
+        // The web page's warning says the same.
+        QCOMPARE(ok, ui::Q(design::kWarningButton));
     }
 
     void windowAndControlsAsDesigned() {
@@ -336,7 +339,7 @@ private slots:
         QCOMPARE(window->minimumSize(), window->maximumSize());
         QCOMPARE(window->windowTitle(),
                  QStringLiteral("teglomer.example.org Физкултура - индекс за телесна маса"));
-        for (const auto& d : ui::kControls) {
+        for (const auto& d : design::kControls) {
             auto* w = Find<QWidget>(*window, testing_support::DesignName(d));
             QCOMPARE(w->geometry(), QRect(d.left / 15, d.top / 15, d.width / 15, d.height / 15));
             QCOMPARE(w->font(), window->font());
@@ -399,7 +402,7 @@ private slots:
     void nothingIsClippedOrOverlaps() {
         ClickOption(Option1(*window, 3));  // every control showing
         QList<QWidget*> controls;
-        for (const auto& d : ui::kControls)
+        for (const auto& d : design::kControls)
             controls << Find<QWidget>(*window, testing_support::DesignName(d));
         for (QWidget* w : controls) {
             QVERIFY2(w->isVisible(), qPrintable(w->objectName()));

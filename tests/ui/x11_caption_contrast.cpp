@@ -13,8 +13,8 @@
 #include <cstring>
 #include <functional>
 
+#include "design/design.h"
 #include "tests/support/contrast.h"
-#include "ui/design.h"
 #include "x11_windows.h"
 
 using testing_support::kMinimumContrast;
@@ -23,10 +23,11 @@ using testing_support::MeasureText;
 
 namespace {
 
-QColor ToColor(const ui::Rgb& c) { return QColor(c.red, c.green, c.blue); }
+QColor ToColor(const design::Rgb& c) { return QColor(c.red, c.green, c.blue); }
 
-QRect Geometry(const ui::ControlDesign& d) {
-    return {ui::Pixels(d.left), ui::Pixels(d.top), ui::Pixels(d.width), ui::Pixels(d.height)};
+QRect Geometry(const design::ControlDesign& d) {
+    return {design::Pixels(d.left), design::Pixels(d.top), design::Pixels(d.width),
+            design::Pixels(d.height)};
 }
 
 // The window's pixels as they are on the screen; a null image if the
@@ -61,24 +62,25 @@ QImage Settled(Display* display, Window window, const std::function<bool(const Q
     return {};
 }
 
-bool Hidden(const ui::ControlDesign& d) {
+bool Hidden(const design::ControlDesign& d) {
     const std::string name = std::string(d.name) + '(' + std::to_string(d.index) + ')';
-    return std::find(ui::kHiddenAtStart.begin(), ui::kHiddenAtStart.end(), name) !=
-           ui::kHiddenAtStart.end();
+    return std::find(design::kHiddenAtStart.begin(), design::kHiddenAtStart.end(), name) !=
+           design::kHiddenAtStart.end();
 }
 
 // Prints one line a text and returns whether every text reads.
 bool Check(const QImage& image, const char* state, bool darkBoxes) {
-    bool ok = image.size() == QSize(ui::Pixels(ui::kClientWidth), ui::Pixels(ui::kClientHeight));
+    bool ok = image.size() ==
+              QSize(design::Pixels(design::kClientWidth), design::Pixels(design::kClientHeight));
     if (!ok) std::printf("%s: the window is %dx%d\n", state, image.width(), image.height());
-    for (const auto& d : ui::kControls) {
+    for (const auto& d : design::kControls) {
         if (Hidden(d)) continue;
         QRect room = Geometry(d);
-        if (d.kind == ui::Kind::OptionButton)
-            room.setLeft(room.left() + room.height());                  // indicator
-        if (d.kind == ui::Kind::PushButton) room.adjust(3, 2, -3, -2);  // edge
-        if (d.kind == ui::Kind::OutputBox) room.adjust(4, 4, -24, -4);  // frame, scroll bar
-        if (!d.colour && d.kind != ui::Kind::OutputBox) continue;       // empty input boxes
+        if (d.kind == design::Kind::OptionButton)
+            room.setLeft(room.left() + room.height());                      // indicator
+        if (d.kind == design::Kind::PushButton) room.adjust(3, 2, -3, -2);  // edge
+        if (d.kind == design::Kind::OutputBox) room.adjust(4, 4, -24, -4);  // frame, scroll bar
+        if (!d.colour && d.kind != design::Kind::OutputBox) continue;       // empty input boxes
         const auto text = MeasureText(image, room);
         bool good = text.contrast >= kMinimumContrast;
         if (d.colour) good = good && text.face == ToColor(*d.colour);
@@ -114,7 +116,7 @@ int main(int argc, char* argv[]) {
     if (!window) return std::fprintf(stderr, "no mapped window captioned \"%s\"\n", argv[1]), 1;
 
     // Painted: the window's own colour shows between the controls.
-    const QColor background = ToColor(ui::kWindowColour);
+    const QColor background = ToColor(design::kWindowColour);
     const QImage inactive = Settled(display, window, [&](const QImage& image) {
         return QColor(image.pixel(215, 40)) == background;
     });

@@ -5,7 +5,7 @@
 
 #include <string_view>
 
-namespace ui {
+namespace design {
 
 // clang-format off
 inline constexpr std::string_view kReferenceText =
@@ -39,4 +39,4 @@ inline constexpr std::string_view kReferenceText =
     "ръст [см] * гръдна ообиколка [см] / 240. \r\n";
 // clang-format on
 
-}  // namespace ui
+}  // namespace design

@@ -1,16 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The window as designed: every control's kind, caption, place, size and
 // colour, in twips (1/1440 inch) as laid out, converted to logical pixels at
-// 15 twips a pixel. Change the window here.
+// 15 twips a pixel, and what a screen reader hears of it. Both front ends,
+// the Qt window and the web page, are made from this table and nothing else:
+// change the window here. Plain C++, no toolkit.
 #pragma once
 
 #include <array>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "form/form.h"
 
-namespace ui {
+namespace design {
 
 inline constexpr int kTwipsPerPixel = 15;
 constexpr int Pixels(int twips) { return twips / kTwipsPerPixel; }
@@ -37,6 +40,11 @@ inline constexpr std::string_view kFontFamily = "Times New Roman";
 // Drawn to the same metrics, so the captions fit as designed.
 inline constexpr std::string_view kFontStandIn = "Liberation Serif";
 inline constexpr int kFontPointSize = 12;
+// A caption wider than its control (a wider stand-in font) is drawn smaller,
+// a quarter point at a time, but never below six points, where it would be
+// too small to read.
+inline constexpr double kCaptionShrinkStep = 0.25;
+inline constexpr double kSmallestCaptionPointSize = 6;
 inline constexpr int kInputMaxLength = 3;
 inline constexpr std::string_view kCaption =
     "teglomer.example.org Физкултура - индекс за телесна маса";
@@ -46,8 +54,12 @@ inline constexpr std::string_view kOutputAccessibleName = "Резултат";
 // What a screen reader calls the four option buttons together.
 inline constexpr std::string_view kOptionGroupName = "Метод";
 // What it says when a box comes into view (the chest girth's, for the
-// Borngard method); %1 is the box's caption without its colon.
-inline constexpr std::string_view kBoxShownMessage = "Появи се поле „%1“";
+// Borngard method), from the caption of the label beside it: "Появи се поле
+// „Гръдна обиколка [см]“", without the caption's colon and spaces.
+std::string BoxShownMessage(std::string_view labelCaption);
+// The one button of the overflow warning, which carries the window's caption
+// as its title: the word Qt's Bulgarian texts give it.
+inline constexpr std::string_view kWarningButton = "Добре";
 
 inline constexpr Rgb kLabelColour{255, 192, 128};
 inline constexpr Rgb kOptionColour{128, 128, 255};
@@ -75,8 +87,27 @@ inline constexpr std::array<ControlDesign, 14> kControls{{
 }};
 // clang-format on
 
+// The name a control goes by, "Text2(0)", and the control of a name; a name
+// the table does not hold is a fault of the caller (std::out_of_range).
+std::string NameOf(const ControlDesign& control);
+const ControlDesign& ControlNamed(std::string_view name);
+
 // Hidden until the Borngard method is chosen.
 inline constexpr std::array<std::string_view, 2> kHiddenAtStart{"Label2(2)", "Text2(2)"};
+
+// Each input box is named by the label beside it, for screen readers and
+// Alt keys alike: {label, box}.
+struct Caption {
+    std::string_view label, box;
+};
+inline constexpr std::array<Caption, 3> kBoxCaptions{{
+    {"Label2(0)", "Text2(0)"},
+    {"Label2(1)", "Text2(1)"},
+    {"Label2(2)", "Text2(2)"},
+}};
+
+// The window's title, shown at its top: what the page calls its heading.
+inline constexpr std::string_view kTitle = "Label1(0)";
 
 // The order Tab moves the focus in; the window opens on the first.
 inline constexpr std::array<std::string_view, 10> kFocusOrder{
@@ -84,4 +115,4 @@ inline constexpr std::array<std::string_view, 10> kFocusOrder{
     "Option1(0)", "Option1(1)", "Option1(2)", "Text2(2)",    "Option1(3)",
 };
 
-}  // namespace ui
+}  // namespace design

@@ -1,0 +1,103 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Binds the page to the WebAssembly module (teglomer.js): its events go to
+// the window's own handlers, compiled from C++, which read and write the
+// page's elements. The page itself, its texts and its look are written at
+// build time from the design table; nothing of them is repeated here.
+'use strict';
+(() => {
+  const byId = (id) => document.getElementById(id);
+  const win = byId('window');
+
+  // A caption wider than its face (a browser may stand in a wider font for
+  // the design's) is drawn smaller, a step at a time, as the window does.
+  const fitted = new WeakSet();
+  const fitCaptions = () => {
+    const step = Number(win.dataset.fitStep);
+    const smallest = Number(win.dataset.fitSmallest);
+    for (const face of win.querySelectorAll('.fit')) {
+      if (fitted.has(face) || !face.getClientRects().length) continue;  // not shown yet
+      fitted.add(face);
+      const caption = face.firstElementChild;
+      const fits = () => {
+        const s = getComputedStyle(face);
+        const r = caption.getBoundingClientRect();
+        return r.width <= face.clientWidth - parseFloat(s.paddingLeft) - parseFloat(s.paddingRight) &&
+          r.height <= face.clientHeight - parseFloat(s.paddingTop) - parseFloat(s.paddingBottom);
+      };
+      // Points, as the design gives the font.
+      for (let size = parseFloat(getComputedStyle(face).fontSize) * 0.75 - step;
+        !fits() && size >= smallest; size -= step) {
+        face.style.fontSize = `${size}pt`;
+      }
+    }
+  };
+  fitCaptions();
+  document.fonts.ready.then(fitCaptions);
+
+  // The number format of the browser's language, as the window follows
+  // the system's regional settings.
+  const decimal = new Intl.NumberFormat().formatToParts(1.5).find((p) => p.type === 'decimal').value;
+
+  // The warning is modal; when it closes the focus goes back where it was.
+  const dialog = byId('warning');
+  let returnTo = null;
+  dialog.addEventListener('close', () => {
+    if (returnTo && returnTo.isConnected) returnTo.focus();
+    returnTo = null;
+  });
+  byId('warning-ok').addEventListener('click', () => dialog.close());
+  // Its one button keeps the focus, as a message box's does: Tab does not
+  // wander to the browser's own controls, after which Enter would not close it.
+  dialog.addEventListener('keydown', (e) => {
+    if (e.key !== 'Tab') return;
+    e.preventDefault();
+    byId('warning-ok').focus();
+  });
+
+  // What the module calls back.
+  const page = {
+    // A new text node each time, so a screen reader speaks a message the
+    // same as the last one too.
+    announce(text) {
+      byId('announcer').replaceChildren(text);
+    },
+    warn(message) {
+      byId('warning-message').textContent = message;
+      if (dialog.open) return;
+      returnTo = document.activeElement;
+      dialog.showModal();
+    },
+  };
+
+  createTeglomer({ page }).then((module) => {
+    module._teglomer_load(decimal.codePointAt(0));
+    // A choice by click, Space or the arrow keys; the form itself only ever
+    // unchecks, which raises no event.
+    for (const option of win.querySelectorAll('input[type=radio]')) {
+      option.addEventListener('change', () => {
+        if (!option.checked) return;
+        module._teglomer_option(Number(option.value));
+        fitCaptions();
+      });
+    }
+    // Push buttons, and Enter in an input box, run their command.
+    for (const el of win.querySelectorAll('[data-command]')) {
+      const run = () => {
+        module._teglomer_command(Number(el.dataset.command));
+        performance.mark('teglomer-report');
+      };
+      if (el.tagName === 'BUTTON') {
+        el.addEventListener('click', run);
+      } else {
+        el.addEventListener('keydown', (e) => {
+          if (e.key !== 'Enter' || e.isComposing) return;
+          e.preventDefault();
+          run();
+        });
+      }
+    }
+    document.documentElement.dataset.ready = '1';
+    performance.mark('teglomer-ready');
+    if ('serviceWorker' in navigator) navigator.serviceWorker.register('sw.js');
+  });
+})();

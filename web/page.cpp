@@ -1,0 +1,152 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The page's binding: the form's state over the page's elements, and the
+// handlers the page's events call. The same handlers as the window's; only
+// the controls they read and write are elements here.
+#include <emscripten.h>
+
+#include <memory>
+#include <string>
+
+#include "design/design.h"
+#include "form/form.h"
+#include "form/form_state.h"
+#include "web/dom.h"
+
+namespace {
+
+// clang-format off
+// What an element holds: 0 its value, 1 the text of its label (an option's caption).
+EM_JS(int, JsTextSize, (const char* id, int what), {
+    const el = document.getElementById(UTF8ToString(id));
+    return lengthBytesUTF8(what ? document.querySelector('label[for="' + el.id + '"]').textContent
+                                : el.value) + 1;
+});
+EM_JS(void, JsTextCopy, (const char* id, int what, char* out, int size), {
+    const el = document.getElementById(UTF8ToString(id));
+    stringToUTF8(what ? document.querySelector('label[for="' + el.id + '"]').textContent
+                      : el.value, out, size);
+});
+EM_JS(void, JsSetValue, (const char* id, const char* text), {
+    document.getElementById(UTF8ToString(id)).value = UTF8ToString(text);
+});
+EM_JS(void, JsSetChecked, (const char* id, int checked), {
+    document.getElementById(UTF8ToString(id)).checked = !!checked;
+});
+EM_JS(int, JsSetHidden, (const char* id, int hidden), {
+    const el = document.getElementById(UTF8ToString(id));
+    const was = el.hidden;
+    el.hidden = !!hidden;
+    return was;
+});
+// The page's live region and its warning dialog, kept by app.js.
+EM_JS(void, JsAnnounce, (const char* text), { Module.page.announce(UTF8ToString(text)); });
+EM_JS(void, JsWarn, (const char* text), { Module.page.warn(UTF8ToString(text)); });
+// clang-format on
+
+std::string Text(const std::string& id, int what) {
+    const int size = JsTextSize(id.c_str(), what);
+    std::string text(std::size_t(size), '\0');
+    JsTextCopy(id.c_str(), what, text.data(), size);
+    text.resize(std::size_t(size) - 1);
+    return text;
+}
+
+void Replace(std::string& text, std::string_view from, std::string_view to) {
+    for (auto at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+        text.replace(at, from.size(), to);
+}
+
+// A text area's value has line feeds where the form writes CR LF.
+std::string ToElementText(std::string text) {
+    Replace(text, "\r\n", "\n");
+    return text;
+}
+std::string FromElementText(std::string text) {
+    Replace(text, "\n", "\r\n");
+    return text;
+}
+
+class Page final : public form::FormState {
+public:
+    explicit Page(std::string decimalSeparator) : form_(*this, std::move(decimalSeparator)) {}
+
+    form::Form& Form() { return form_; }
+
+    std::string InputText(int index) const override { return Text(Input(index), 0); }
+    void SetInputText(int index, const std::string& text) override {
+        JsSetValue(Input(index).c_str(), text.c_str());
+    }
+    std::string OutputText() const override { return FromElementText(Text(kOutput, 0)); }
+    void SetOutputText(const std::string& text) override {
+        JsSetValue(kOutput.c_str(), ToElementText(text).c_str());
+    }
+    std::string OptionCaption(int index) const override { return Text(Option(index), 1); }
+    void SetOptionValue(int index, bool checked) override {
+        JsSetChecked(Option(index).c_str(), checked);
+    }
+    void SetChestGirthLabelVisible(bool visible) override {
+        JsSetHidden(web::ElementId(ChestGirthCaption().label).c_str(), !visible);
+    }
+    void SetChestGirthInputVisible(bool visible) override {
+        const bool appears = JsSetHidden(Input(form::kChestGirth).c_str(), !visible) && visible;
+        // A new box is out of sight for a screen-reader user until told of.
+        if (appears) JsAnnounce(design::BoxShownMessage(ChestGirthLabel().caption).c_str());
+    }
+    void ShowOverflowWarning(const std::string& message) override { JsWarn(message.c_str()); }
+
+    // Runs a push button's handler (or Enter's in a box), then tells screen
+    // readers what the output box now says.
+    void Command(int index) {
+        form_.Command1_Click(index);
+        JsAnnounce(Text(kOutput, 0).c_str());
+    }
+
+private:
+    static std::string Input(int index) { return web::ElementId("Text2", index); }
+    static std::string Option(int index) { return web::ElementId("Option1", index); }
+    static const design::Caption& ChestGirthCaption() {
+        return design::kBoxCaptions[form::kChestGirth];
+    }
+    static const design::ControlDesign& ChestGirthLabel() {
+        return design::ControlNamed(ChestGirthCaption().label);
+    }
+
+    inline static const std::string kOutput = web::ElementId("Text1", 0);
+    form::Form form_;
+};
+
+std::unique_ptr<Page> page;
+
+}  // namespace
+
+// What app.js calls: the window's load, a choice of method, a push button.
+extern "C" {
+
+// The decimal separator of the browser's language, as one character.
+EMSCRIPTEN_KEEPALIVE void teglomer_load(int separator) {
+    std::string text;
+    auto c = char32_t(separator);
+    if (c > 0x10FFFF || (c >= 0xD800 && c < 0xE000)) c = '.';  // not a character
+    if (c < 0x80) {
+        text = char(c);
+    } else if (c < 0x800) {
+        text = {char(0xC0 | (c >> 6)), char(0x80 | (c & 0x3F))};
+    } else if (c < 0x10000) {
+        text = {char(0xE0 | (c >> 12)), char(0x80 | ((c >> 6) & 0x3F)), char(0x80 | (c & 0x3F))};
+    } else {
+        text = {char(0xF0 | (c >> 18)), char(0x80 | ((c >> 12) & 0x3F)),
+                char(0x80 | ((c >> 6) & 0x3F)), char(0x80 | (c & 0x3F))};
+    }
+    page = std::make_unique<Page>(text);
+    page->Form().Form_Load();
+}
+
+EMSCRIPTEN_KEEPALIVE void teglomer_option(int index) {
+    if (page) page->Form().Option1_Click(index);
+}
+
+EMSCRIPTEN_KEEPALIVE void teglomer_command(int index) {
+    if (page) page->Command(index);
+}
+
+}  // extern "C"

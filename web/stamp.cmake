@@ -1,0 +1,25 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Writes the service worker with the site's files and a cache version made
+# from their contents:
+#   cmake -DSITE=DIR -DFILES=a,b,... -DTEMPLATE=sw.js -P stamp.cmake
+cmake_minimum_required(VERSION 3.25)
+string(REPLACE "," ";" files "${FILES}")
+set(digests "")
+set(list "'./'")
+foreach(file IN LISTS files)
+  file(SHA256 "${SITE}/${file}" digest)
+  string(APPEND digests "${file} ${digest}\n")
+  string(APPEND list ",'${file}'")
+endforeach()
+string(SHA256 version "${digests}")
+string(SUBSTRING "${version}" 0 16 version)
+file(READ "${TEMPLATE}" worker)
+string(REPLACE "@VERSION@" "${version}" worker "${worker}")
+string(REPLACE "@FILES@" "${list}" worker "${worker}")
+set(old "")
+if(EXISTS "${SITE}/sw.js")
+  file(READ "${SITE}/sw.js" old)
+endif()
+if(NOT old STREQUAL worker)
+  file(WRITE "${SITE}/sw.js" "${worker}")
+endif()
