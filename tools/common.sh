@@ -96,11 +96,12 @@ configure_and_build() {
     cmake --build "$dir" -j "$JOBS"
 }
 
-# The page tests and benchmark: Debian's Chromium and Node. Debian's npm only
+# The page tests and benchmark: Debian's Chromium and Node, and the fonts the
+# page is laid out with and checked without. Debian's npm only
 # where `npm` is missing: a nodejs from another repository bundles its own,
 # which Debian's package would conflict with.
 need_page_packages() {
-    need_packages chromium nodejs
+    need_packages chromium nodejs fonts-liberation fonts-dejavu-core
     command -v npm >/dev/null 2>&1 || need_packages npm
 }
 

@@ -121,10 +121,12 @@ const CHROMIUM = process.env.TEGLOMER_CHROMIUM || '/usr/bin/chromium';
 // Debian's Chromium, headless. As root it needs --no-sandbox; the rest keeps
 // it from reaching out on its own (updates, sync, field trials), so that
 // every request seen is the page's.
-async function launch() {
+// `env`: more environment for the browser (e.g. FONTCONFIG_FILE).
+async function launch(env = {}) {
   if (!fs.existsSync(CHROMIUM)) throw new Error(`${CHROMIUM} is missing: apt-get install chromium`);
   return chromium.launch({
     executablePath: CHROMIUM,
+    env: { ...process.env, ...env },
     headless: true,
     args: ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
       '--disable-background-networking', '--disable-component-update', '--disable-sync',

@@ -8,6 +8,7 @@
 'use strict';
 
 const fs = require('fs');
+const os = require('os');
 const path = require('path');
 const { spawnSync } = require('child_process');
 const { CSP, serve, launch } = require('./browser');
@@ -94,8 +95,8 @@ let server;
 
 // A page of its own context, loaded and ready. Console errors, uncaught
 // errors and CSP violations are collected; close() checks there were none.
-async function openPage(group, options = {}) {
-  const context = await browser.newContext({ locale: 'bg-BG', viewport: { width: 1024, height: 768 }, ...options });
+async function openPage(group, options = {}, on = browser) {
+  const context = await on.newContext({ locale: 'bg-BG', viewport: { width: 1024, height: 768 }, ...options });
   context.setDefaultTimeout(5000);
   const page = await context.newPage();
   const problems = [];
@@ -165,10 +166,42 @@ const groups = {};
 
 // Every control's box (relative to the window, within 1 px), colour, caption
 // and whether it shows at start; the window's size, colour, font and title.
+// Under the system's fonts, and again with DejaVu alone, whose serif is wider
+// than the design's font: captions then shrink, and must still not be cut.
+function dejavuOnly() {
+  const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'teglomer-fonts-'));
+  fs.writeFileSync(path.join(dir, 'fonts.conf'), `<?xml version="1.0"?>
+<fontconfig><dir>/usr/share/fonts/truetype/dejavu</dir><cachedir>${dir}/cache</cachedir>
+<include ignore_missing="no">/etc/fonts/conf.d</include></fontconfig>`);
+  return { FONTCONFIG_FILE: path.join(dir, 'fonts.conf') };
+}
 groups.layout = async () => {
-  const s = await openPage('layout');
+  for (const [fonts, env, family] of [
+    ['system fonts', null, /^(Times New Roman|Liberation Serif)$/],
+    ['DejaVu alone', dejavuOnly(), /^DejaVu Serif$/],
+  ]) {
+    const on = env ? await launch(env) : browser;
+    try {
+      await layoutWith(fonts, on, family);
+    } finally {
+      if (env) await on.close();
+    }
+  }
+};
+async function layoutWith(fonts, on, family) {
+  const s = await openPage(`layout, ${fonts}`, {}, on);
   const { page } = s;
-  await check('layout: the window', async () => {
+  // The font drawn, lest the fallback under test be silently another.
+  await check(`layout, ${fonts}: the captions are drawn in ${family}`, async () => {
+    const cdp = await s.context.newCDPSession(page);
+    await cdp.send('DOM.enable');
+    await cdp.send('CSS.enable');
+    const { root } = await cdp.send('DOM.getDocument', { depth: -1 });
+    const { nodeId } = await cdp.send('DOM.querySelector', { nodeId: root.nodeId, selector: $(idOf('Label1(0)')) });
+    const { fonts: used } = await cdp.send('CSS.getPlatformFontsForNode', { nodeId });
+    ok(used.length && family.test(used[0].familyName), `drawn in ${JSON.stringify(used)}`);
+  });
+  await check(`layout, ${fonts}: the window`, async () => {
     const got = await page.evaluate(() => {
       const w = document.getElementById('window');
       const r = w.getBoundingClientRect();
@@ -179,16 +212,16 @@ groups.layout = async () => {
     same(got, { width: design.client.widthPx, height: design.client.heightPx, colour: `rgb(${design.windowColour.join(', ')})`,
       size: '16px', family: 'Times New Roman', title: design.caption, lang: 'bg' }, 'window');
   });
-  await check('layout: shown at start', async () => {
+  await check(`layout, ${fonts}: shown at start`, async () => {
     const shown = {};
     for (const c of design.controls) shown[c.name] = await isShown(page, c.id);
     same(shown, Object.fromEntries(design.controls.map((c) => [c.name, !c.hiddenAtStart])), 'shown');
   });
-  await check('layout: the reference text at start', async () =>
+  await check(`layout, ${fonts}: the reference text at start`, async () =>
     same(await page.inputValue($(idOf('Text1(0)'))), design.referenceText.replace(/\r\n/g, '\n'), 'output box'));
   await page.click(`label[for="${idOf('Option1(3)')}"]`);  // the chest-girth row shows
   for (const c of design.controls) {
-    await check(`layout: ${c.name}`, async () => {
+    await check(`layout, ${fonts}: ${c.name}`, async () => {
       const got = await page.evaluate(({ id, kind }) => {
         const el = document.getElementById(kind === 'option' ? `${id}-box` : id);
         const w = document.getElementById('window').getBoundingClientRect();
@@ -211,7 +244,7 @@ groups.layout = async () => {
     });
   }
   await s.close();
-};
+}
 
 // The method table's reports and the edge cases of the handlers, under a
 // Bulgarian and an English browser; rows run in order on one page.
