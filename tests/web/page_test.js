@@ -437,7 +437,7 @@ groups.keyboard = async () => {
       ok(out.startsWith(expect), `output ${JSON.stringify(out.slice(0, 60))} does not start with ${JSON.stringify(expect)}`);
     });
   }
-  await check('keyboard: the output box is read-only but selectable', async () => {
+  await check('keyboard: the output box is read-only but selectable and copyable', async () => {
     const box = $(idOf('Text1(0)'));
     const before = await page.inputValue(box);
     await page.focus(box);
@@ -447,6 +447,9 @@ groups.keyboard = async () => {
     await page.keyboard.press('Control+A');
     same(await page.evaluate((i) => { const b = document.getElementById(i); return [b.selectionStart, b.selectionEnd]; }, idOf('Text1(0)')),
       [0, before.length], 'selection after Ctrl+A');
+    await s.context.grantPermissions(['clipboard-read', 'clipboard-write'], { origin: server.origin });
+    await page.keyboard.press('Control+C');
+    same(await page.evaluate(() => navigator.clipboard.readText()), before, 'copied with Ctrl+C');
   });
   await s.close();
 };
