@@ -80,8 +80,15 @@ function serve(dir, { gzip = false } = {}) {
       send(500, {}, null);
       return;
     }
+    // Revalidation as a static host does it: an unchanged file is not sent again.
+    const modified = new Date(Math.floor(fs.statSync(file).mtimeMs / 1000) * 1000);
+    const since = Date.parse(req.headers['if-modified-since'] || '');
+    if (since >= modified.getTime()) {
+      send(304, { 'Last-Modified': modified.toUTCString() }, null);
+      return;
+    }
     let body = fs.readFileSync(file);
-    const headers = { 'Content-Type': type };
+    const headers = { 'Content-Type': type, 'Last-Modified': modified.toUTCString() };
     if (gzip && /\bgzip\b/.test(req.headers['accept-encoding'] || '')) {
       body = zlib.gzipSync(body, { level: 9 });
       headers['Content-Encoding'] = 'gzip';
