@@ -17,7 +17,8 @@
     for (const face of win.querySelectorAll('.fit')) {
       if (fitted.has(face) || !face.getClientRects().length) continue;  // not shown yet
       fitted.add(face);
-      const caption = face.firstElementChild;
+      const caption = document.createRange();
+      caption.selectNodeContents(face);
       const fits = () => {
         const s = getComputedStyle(face);
         const r = caption.getBoundingClientRect();
@@ -98,6 +99,13 @@
     }
     document.documentElement.dataset.ready = '1';
     performance.mark('teglomer-ready');
-    if ('serviceWorker' in navigator) navigator.serviceWorker.register('sw.js');
+    if ('serviceWorker' in navigator) {
+      const kept = navigator.serviceWorker.controller;
+      navigator.serviceWorker.register('sw.js')
+        // A page already kept asks at once whether a new build is out, rather
+        // than when the browser gets round to it; offline there is none to get.
+        .then((registration) => kept && registration.update()).catch(() => {});
+    }
+    (window.requestIdleCallback || setTimeout)(() => module._teglomer_warm());
   });
 })();

@@ -170,8 +170,6 @@ constexpr Rgb kButtonShadow{118, 118, 118};
 
 // ---- index.html ----
 
-std::string CaptionSpan(std::string_view caption) { return "<span>" + Html(caption) + "</span>"; }
-
 std::string Hidden(const ControlDesign& d) { return HiddenAtStart(d) ? " hidden" : ""; }
 
 // The element of one control. Focusable ones come in the design's focus
@@ -183,15 +181,14 @@ std::string ControlHtml(const ControlDesign& d) {
         case Kind::Label:
             if (const design::Caption* c = CaptionFor(Name(d), true))
                 return "<label id=\"" + id + "\" for=\"" + web::ElementId(c->box) +
-                       "\" class=\"face fit\"" + Hidden(d) + ">" + CaptionSpan(d.caption) +
-                       "</label>\n";
-            return "<h1 id=\"" + id + "\" class=\"face fit\"" + Hidden(d) + ">" +
-                   CaptionSpan(d.caption) + "</h1>\n";
+                       "\" class=\"face fit\"" + Hidden(d) + ">" + Html(d.caption) + "</label>\n";
+            return "<h1 id=\"" + id + "\" class=\"face fit\"" + Hidden(d) + ">" + Html(d.caption) +
+                   "</h1>\n";
         case Kind::OptionButton:
             return "<div id=\"" + id + "-box\" class=\"face option\"" + Hidden(d) +
                    "><input type=\"radio\" id=\"" + id + "\" name=\"method\" value=\"" +
                    std::to_string(d.index) + "\"><label for=\"" + id + "\" class=\"fit\">" +
-                   CaptionSpan(d.caption) + "</label></div>\n";
+                   Html(d.caption) + "</label></div>\n";
         case Kind::TextBox:
             // Enter in a box does what "Изчисли" does.
             return "<input type=\"text\" id=\"" + id + "\" maxlength=\"" +
@@ -201,7 +198,7 @@ std::string ControlHtml(const ControlDesign& d) {
                    Hidden(d) + ">\n";
         case Kind::PushButton:
             return "<button type=\"button\" id=\"" + id + "\" class=\"face fit\" data-command=\"" +
-                   std::to_string(d.index) + "\"" + Hidden(d) + ">" + CaptionSpan(d.caption) +
+                   std::to_string(d.index) + "\"" + Hidden(d) + ">" + Html(d.caption) +
                    "</button>\n";
         case Kind::OutputBox:
             // Read-only for typing, but selectable and copyable; the window
@@ -260,6 +257,10 @@ std::string IndexHtml() {
     html += "<link rel=\"icon\" href=\"icon-32.png\" sizes=\"32x32\" type=\"image/png\">\n";
     html += "<link rel=\"apple-touch-icon\" href=\"icon-192.png\">\n";
     html += "<link rel=\"manifest\" href=\"manifest.webmanifest\">\n";
+    // The module is fetched while the page is read, not after its scripts run.
+    html +=
+        "<link rel=\"preload\" href=\"teglomer.wasm\" as=\"fetch\" type=\"application/wasm\" "
+        "crossorigin>\n";
     html += "<script src=\"teglomer.js\" defer></script>\n";
     html += "<script src=\"app.js\" defer></script>\n";
     html += "</head>\n<body>\n";
@@ -302,17 +303,16 @@ std::string StyleCss() {
         // Captions keep their spaces and one line, centred as the window's.
         << ".face{position:absolute;display:flex;align-items:center;justify-content:center;"
            "white-space:pre;overflow:hidden;padding:0}\n"
-        << ".face>span,.fit>span{white-space:pre}\n"
         // An option: the round indicator, then its caption, which takes the
         // rest of the face so a click anywhere on it chooses.
         << ".option{justify-content:flex-start}\n"
         << ".option input{flex:none;width:14px;height:14px;margin:0 0 0 1px}\n"
-        << ".option label{flex:auto;align-self:stretch;display:flex;align-items:center;"
-           "padding-left:5px}\n"
+        << ".option label{flex:auto;min-width:0;align-self:stretch;display:flex;align-items:center;"
+           "padding-left:6px}\n"
         // A push button in its colour with a raised edge that sinks while
         // pressed; the caption's room is inside the edge.
         << "button.face{border:1px solid;padding:1px 3px;cursor:default}\n"
-        << "button.face:active>span{position:relative;left:1px;top:1px}\n"
+        << "button.face:active{padding:2px 2px 0 4px}\n"
         << "input[type=text],textarea{position:absolute;border:1px solid " << frame
         << ";border-radius:2px;background:#fff;padding:0 2px}\n"
         << "textarea{resize:none;overflow-x:hidden;overflow-y:scroll;padding:2px 4px}\n";
@@ -336,7 +336,7 @@ std::string StyleCss() {
         }
     }
     // Heard, never seen.
-    css << "#announcer{position:absolute;width:1px;height:1px;overflow:hidden;"
+    css << "#announcer{position:absolute;left:0;top:0;width:1px;height:1px;overflow:hidden;"
            "clip-path:inset(50%);white-space:pre-wrap}\n";
     css << "dialog{max-width:" << Px(design::kClientWidth) << ";border:1px solid " << frame
         << ";padding:12px;font:" << design::kFontPointSize << "pt \"" << design::kFontFamily

@@ -10,21 +10,24 @@
 #include "design/design.h"
 #include "form/form.h"
 #include "form/form_state.h"
+#include "form/memory_form_state.h"
 #include "web/dom.h"
 
 namespace {
 
 // clang-format off
-// What an element holds: 0 its value, 1 the text of its label (an option's caption).
+// What an element holds (0 its value, 1 the text of its label: an option's
+// caption) is handed over in two steps: its size in UTF-8, then the bytes
+// into the module's buffer.
 EM_JS(int, JsTextSize, (const char* id, int what), {
     const el = document.getElementById(UTF8ToString(id));
-    return lengthBytesUTF8(what ? document.querySelector('label[for="' + el.id + '"]').textContent
-                                : el.value) + 1;
+    Module.text = new TextEncoder().encode(
+        what ? document.querySelector('label[for="' + el.id + '"]').textContent : el.value);
+    return Module.text.length;
 });
-EM_JS(void, JsTextCopy, (const char* id, int what, char* out, int size), {
-    const el = document.getElementById(UTF8ToString(id));
-    stringToUTF8(what ? document.querySelector('label[for="' + el.id + '"]').textContent
-                      : el.value, out, size);
+EM_JS(void, JsTextCopy, (char* out), {
+    HEAPU8.set(Module.text, out);
+    Module.text = null;
 });
 EM_JS(void, JsSetValue, (const char* id, const char* text), {
     document.getElementById(UTF8ToString(id)).value = UTF8ToString(text);
@@ -44,10 +47,8 @@ EM_JS(void, JsWarn, (const char* text), { Module.page.warn(UTF8ToString(text)); 
 // clang-format on
 
 std::string Text(const std::string& id, int what) {
-    const int size = JsTextSize(id.c_str(), what);
-    std::string text(std::size_t(size), '\0');
-    JsTextCopy(id.c_str(), what, text.data(), size);
-    text.resize(std::size_t(size) - 1);
+    std::string text(std::size_t(JsTextSize(id.c_str(), what)), '\0');
+    JsTextCopy(text.data());
     return text;
 }
 
@@ -119,7 +120,8 @@ std::unique_ptr<Page> page;
 
 }  // namespace
 
-// What app.js calls: the window's load, a choice of method, a push button.
+// What app.js calls: the window's load, a choice of method, a push button,
+// and a warm-up when the browser is idle.
 extern "C" {
 
 // The decimal separator of the browser's language, as one character.
@@ -147,6 +149,23 @@ EMSCRIPTEN_KEEPALIVE void teglomer_option(int index) {
 
 EMSCRIPTEN_KEEPALIVE void teglomer_command(int index) {
     if (page) page->Command(index);
+}
+
+// Runs every method once, and the overflow path, on a form kept in memory.
+// The browser compiles the module's code at its first call; this way the
+// first Calculate a person makes does not wait for that. The page does not
+// change.
+EMSCRIPTEN_KEEPALIVE void teglomer_warm() {
+    form::MemoryFormState state;
+    form::Form form(state, ",");
+    state.inputs = {"170", "72", "90"};
+    for (int method = 0; method < form::kOptionCount; ++method) {
+        form.Option1_Click(method);
+        form.Command1_Click(form::kCalculate);
+    }
+    state.inputs[form::kWeight] = "9e9";
+    form.Command1_Click(form::kCalculate);
+    form.Command1_Click(form::kClear);
 }
 
 }  // extern "C"

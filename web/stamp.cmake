@@ -1,15 +1,21 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Writes the service worker with the site's files and a cache version made
-# from their contents:
+# Writes the service worker with the site's files, the SHA-256 of each, and a
+# cache version made from them:
 #   cmake -DSITE=DIR -DFILES=a,b,... -DTEMPLATE=sw.js -P stamp.cmake
 cmake_minimum_required(VERSION 3.25)
 string(REPLACE "," ";" files "${FILES}")
 set(digests "")
-set(list "'./'")
+set(list "")
 foreach(file IN LISTS files)
   file(SHA256 "${SITE}/${file}" digest)
   string(APPEND digests "${file} ${digest}\n")
-  string(APPEND list ",'${file}'")
+  # 64 bits tell one build's file from another's.
+  string(SUBSTRING "${digest}" 0 16 digest)
+  # The page is kept under the folder's own address, as it is first loaded.
+  if(file STREQUAL "index.html")
+    set(file "./")
+  endif()
+  string(APPEND list "\n  ['${file}', '${digest}'],")
 endforeach()
 string(SHA256 version "${digests}")
 string(SUBSTRING "${version}" 0 16 version)
