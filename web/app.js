@@ -10,13 +10,12 @@
 
   // A caption wider than its face (a browser may stand in a wider font for
   // the design's) is drawn smaller, a step at a time, as the window does.
-  const fitted = new WeakSet();
+  // Faces not shown yet are fitted when they show; one that fits keeps its size.
   const fitCaptions = () => {
     const step = Number(win.dataset.fitStep);
     const smallest = Number(win.dataset.fitSmallest);
     for (const face of win.querySelectorAll('.fit')) {
-      if (fitted.has(face) || !face.getClientRects().length) continue;  // not shown yet
-      fitted.add(face);
+      if (!face.getClientRects().length) continue;
       const caption = document.createRange();
       caption.selectNodeContents(face);
       const fits = () => {
@@ -33,7 +32,6 @@
     }
   };
   fitCaptions();
-  document.fonts.ready.then(fitCaptions);
 
   // The number format of the browser's language, as the window follows
   // the system's regional settings.
