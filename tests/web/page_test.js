@@ -181,7 +181,8 @@ async function layoutWith(group, on, family) {
     const { root } = await cdp.send('DOM.getDocument', { depth: -1 });
     const { nodeId } = await cdp.send('DOM.querySelector', { nodeId: root.nodeId, selector: q('Label1(0)') });
     const { fonts } = await cdp.send('CSS.getPlatformFontsForNode', { nodeId });
-    ok(fonts.length && family.test(fonts[0].familyName), `drawn in ${JSON.stringify(fonts)}`);
+    ok(fonts.length && family.test(fonts[0].familyName), `drawn in ${JSON.stringify(fonts)}` +
+      (fs.existsSync('/usr/share/fonts/truetype/dejavu/DejaVuSerif.ttf') ? '' : ' (no DejaVu Serif: install fonts-dejavu-core)'));
   });
   await check(`${group}: the window`, async () => same(await page.evaluate(() => {
     const w = document.getElementById('window');
