@@ -101,6 +101,8 @@ async function openPage(group, options = {}, on = browser) {
   context.setDefaultTimeout(5000);
   const page = await context.newPage();
   const problems = [];
+  const requested = [];  // every URL the page (or its worker) asked for
+  context.on('request', (r) => requested.push(r.url()));
   page.on('console', (m) => m.type() === 'error' && problems.push(`console: ${m.text()} (${m.location().url})`));
   page.on('pageerror', (e) => problems.push(`uncaught: ${e.message}`));
   await context.exposeBinding('__cspViolation', (_, v) => problems.push(`CSP: ${v}`));
@@ -109,13 +111,18 @@ async function openPage(group, options = {}, on = browser) {
   const response = await page.goto(server.url);
   await waitReady(page);
   return {
-    page, context, response,
+    page, context, response, requested,
     async close() {
       await check(`${group}: no console errors, uncaught errors or CSP violations`, () => same(problems, [], 'problems'));
       await context.close();
     },
   };
 }
+// A step that may never end (e.g. a service worker that never installs) fails instead.
+const within = (promise, ms, what) => Promise.race([promise,
+  new Promise((_, fail) => setTimeout(() => fail(new Error(`${what}: not within ${ms / 1000} s`)), ms).unref())]);
+const workerReady = (page) => within(page.evaluate(() => navigator.serviceWorker.ready.then(() => true)), 15000,
+  'the service worker ready');
 const waitReady = (page) =>
   page.waitForFunction(() => document.documentElement.dataset.ready === '1', null, { timeout: 15000 });
 const output = (page) => page.inputValue(q('Text1(0)'));
@@ -555,7 +562,7 @@ groups.offline = async () => {
   const s = await openPage('offline');
   const { page } = s;
   await check('offline: a service worker controls the page after one visit', async () => {
-    await page.evaluate(() => navigator.serviceWorker.ready);
+    await workerReady(page);
     await page.waitForFunction(() => navigator.serviceWorker.controller !== null, null, { timeout: 10000 });
   });
   await check('offline: the page reloads, opens in a new tab and calculates with the network gone', async () => {
@@ -591,20 +598,18 @@ groups.privacy = async () => {
   server.clear();
   const s = await openPage('privacy');
   const { page, context } = s;
-  const elsewhere = [];
-  context.on('request', (r) => { if (!r.url().startsWith(server.origin + '/')) elsewhere.push(r.url()); });
   // A visit that touches everything.
   await makeReport(page, { method: 3, boxes: ['170', '9e9', '90'], enterIn: 1 });
   await closeWarnings(page);
   await page.click(q('Command1(1)'));
-  await page.evaluate(() => navigator.serviceWorker.ready);
+  await workerReady(page);
   await check('privacy: served and declared under the CSP', async () => same([s.response.headers()['content-security-policy'],
     await page.evaluate(() => { const m = document.querySelector('meta[http-equiv="Content-Security-Policy"]'); return m && m.content; })],
   [CSP, CSP], 'the CSP header, the page\'s own'));
   await check('privacy: no cookie, no storage', async () => same([await context.cookies(), ...await page.evaluate(async () =>
     [document.cookie, localStorage.length, sessionStorage.length, (await indexedDB.databases()).length])],
   [[], '', 0, 0, 0], 'cookies, document.cookie, localStorage, sessionStorage, databases'));
-  await check('privacy: nothing requested but the site\'s own files', async () => same([elsewhere, server.errors,
+  await check('privacy: nothing requested but the site\'s own files', async () => same([s.requested.filter((u) => !u.startsWith(`${server.origin}/`)), server.errors,
     server.requests.filter((r) => ![200, 304].includes(r.status) || r.method !== 'GET').map((r) => `${r.method} ${r.path} ${r.status}`)],
   [[], [], []], 'requests elsewhere, server errors, requests not a GET of a file'));
   await s.close();
