@@ -70,13 +70,42 @@
 
   createTeglomer({ page }).then((module) => {
     module._teglomer_load(decimal.codePointAt(0));
-    // A choice by click, Space or the arrow keys; the form itself only ever
-    // unchecks, which raises no event.
-    for (const option of win.querySelectorAll('input[type=radio]')) {
+    // The options make one choice, as the window's group does: checking one
+    // (by click, Space or an arrow key) lets the others go. The form itself
+    // only ever unchecks, which raises no event.
+    const options = [...win.querySelectorAll('input[type=radio]')];
+    for (const option of options) {
       option.addEventListener('change', () => {
         if (!option.checked) return;
+        for (const other of options) if (other !== option) other.checked = false;
         module._teglomer_option(Number(option.value));
         fitCaptions();
+      });
+      // An arrow key moves to the nearest option that way, and chooses it
+      // when the one it leaves was chosen; past the last nothing happens.
+      option.addEventListener('keydown', (e) => {
+        const way = { ArrowUp: [0, -1], ArrowDown: [0, 1], ArrowLeft: [-1, 0], ArrowRight: [1, 0] }[e.key];
+        if (!way || e.altKey || e.ctrlKey || e.metaKey || e.shiftKey) return;
+        e.preventDefault();
+        const centre = (o) => {
+          const r = o.parentElement.getBoundingClientRect();
+          return [r.left + r.width / 2, r.top + r.height / 2];
+        };
+        const [x, y] = centre(option);
+        let next = null;
+        let nearest = Infinity;
+        for (const other of options) {
+          if (other === option || !other.getClientRects().length) continue;
+          const [ox, oy] = centre(other);
+          const distance = (ox - x) ** 2 + (oy - y) ** 2;
+          if ((ox - x) * way[0] + (oy - y) * way[1] > 0 && distance < nearest) {
+            next = other;
+            nearest = distance;
+          }
+        }
+        if (!next) return;
+        next.focus();
+        if (option.checked) next.click();
       });
     }
     // Push buttons, and Enter in an input box, run their command.

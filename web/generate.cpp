@@ -185,10 +185,14 @@ std::string ControlHtml(const ControlDesign& d) {
             return "<h1 id=\"" + id + "\" class=\"face fit\"" + Hidden(d) + ">" + Html(d.caption) +
                    "</h1>\n";
         case Kind::OptionButton:
+            // Each option a Tab stop of its own, as in the window: radios of
+            // no common name, made one choice by app.js, told to screen
+            // readers as the n-th of the four.
             return "<div id=\"" + id + "-box\" class=\"face option\"" + Hidden(d) +
-                   "><input type=\"radio\" id=\"" + id + "\" name=\"method\" value=\"" +
-                   std::to_string(d.index) + "\"><label for=\"" + id + "\" class=\"fit\">" +
-                   Html(d.caption) + "</label></div>\n";
+                   "><input type=\"radio\" id=\"" + id + "\" value=\"" + std::to_string(d.index) +
+                   "\" aria-posinset=\"" + std::to_string(d.index + 1) + "\" aria-setsize=\"" +
+                   std::to_string(form::kOptionCount) + "\"><label for=\"" + id +
+                   "\" class=\"fit\">" + Html(d.caption) + "</label></div>\n";
         case Kind::TextBox:
             // Enter in a box does what "Изчисли" does.
             return "<input type=\"text\" id=\"" + id + "\" maxlength=\"" +
