@@ -391,15 +391,16 @@ groups.keyboard = async () => {
       }
     });
   }
-  // Space on each option in turn; the chest girth's text stays while hidden.
+  // Space on an option, or an arrow key within the group, as in the window;
+  // the chest girth's text stays while hidden.
   await page.fill(q('Text2(2)'), '88');
-  for (const m of [0, 1, 2, 3, 2, 3]) {
-    await check(`keyboard: Space on Option1(${m}) ${m === 3 ? 'shows' : 'hides'} the chest-girth row`, async () => {
-      await page.focus(q(`Option1(${m})`));
-      await page.keyboard.press('Space');
-      same([await page.isChecked(q(`Option1(${m})`)), await isShown(page, idOf('Label2(2)')), await isShown(page, idOf('Text2(2)'))],
-        [true, m === 3, m === 3], 'option checked, chest-girth caption and box shown');
-      if (m === 3) same(await page.inputValue(q('Text2(2)')), '88', 'the chest girth kept');
+  for (const [key, from, to] of [['Space', 0, 0], ['Space', 1, 1], ['Space', 2, 2], ['ArrowDown', 2, 3], ['ArrowUp', 3, 2], ['Space', 3, 3]]) {
+    await check(`keyboard: ${key} on Option1(${from}) chooses Option1(${to}) and ${to === 3 ? 'shows' : 'hides'} the chest-girth row`, async () => {
+      await page.focus(q(`Option1(${from})`));
+      await page.keyboard.press(key);
+      same([await focused(), await page.isChecked(q(`Option1(${to})`)), await isShown(page, idOf('Label2(2)')), await isShown(page, idOf('Text2(2)'))],
+        [idOf(`Option1(${to})`), true, to === 3, to === 3], 'focus, option checked, chest-girth caption and box shown');
+      if (to === 3) same(await page.inputValue(q('Text2(2)')), '88', 'the chest girth kept');
     });
   }
   for (const [button, key, starts] of [['Command1(0)', 'Enter', 'Изчисляване: индекс на Борнгард\n'], ['Command1(1)', 'Space', 'Направете нов избор']]) {
