@@ -4,9 +4,12 @@
 //   node page_bench.js SITE_DIR [LOADS]
 // Prints the median (and range) of: bytes sent, navigation to first paint,
 // navigation to ready (performance mark "teglomer-ready"), and a click on
-// Calculate to the report painted (mark "teglomer-report", then the frame).
+// Calculate to the report painted (mark "teglomer-report", then the frame);
+// and, alternately loaded, a one-line page's first paint: what this browser
+// on this machine takes for any page.
 'use strict';
 
+const fs = require('fs');
 const os = require('os');
 const path = require('path');
 const { serve, launch } = require(path.join(__dirname, '../tests/web/browser'));
@@ -60,6 +63,10 @@ const median = (xs) => [...xs].sort((a, b) => a - b)[Math.floor(xs.length / 2)];
 
 (async () => {
   const server = await serve(site, { gzip: true });
+  const plainDir = fs.mkdtempSync(path.join(os.tmpdir(), 'teglomer-plain-'));
+  fs.writeFileSync(path.join(plainDir, 'index.html'),
+    '<!DOCTYPE html><html lang="bg"><meta charset="utf-8"><title>-</title><p>Изчисли</p></html>');
+  const plain = await serve(plainDir, { gzip: true });
   const browser = await launch();
   const version = browser.version();
   const runs = [];
@@ -90,13 +97,20 @@ const median = (xs) => [...xs].sort((a, b) => a - b)[Math.floor(xs.length / 2)];
       // Each file once, as sent in full (a revalidated copy sends no body).
       const files = new Map();
       for (const r of server.requests) files.set(r.path, Math.max(files.get(r.path) || 0, r.bytes));
-      if (i >= 0) runs.push({ ...times, report: report.painted, written: report.written, waited: report.waited, sent,
-        files: [...files.values()].reduce((a, b) => a + b, 0), requests: server.requests.length });
       await context.close();
+      const other = await browser.newContext({ locale: 'bg-BG', viewport: { width: 1024, height: 768 } });
+      const plainPage = await other.newPage();
+      await plainPage.goto(plain.url);
+      const plainPainted = await plainPage.evaluate(() => new Promise((resolve) => new PerformanceObserver((list) =>
+        resolve(list.getEntriesByName('first-contentful-paint')[0].startTime)).observe({ type: 'paint', buffered: true })));
+      await other.close();
+      if (i >= 0) runs.push({ ...times, report: report.painted, written: report.written, waited: report.waited, sent,
+        files: [...files.values()].reduce((a, b) => a + b, 0), requests: server.requests.length, plainPainted });
     }
   } finally {
     await browser.close();
     await server.close();
+    await plain.close();
   }
   const col = (key) => runs.map((r) => r[key]);
   const row = (label, key, unit, digits) => {
@@ -110,6 +124,7 @@ const median = (xs) => [...xs].sort((a, b) => a - b)[Math.floor(xs.length / 2)];
   row('sent, gzip: the page\'s files', 'files', 'KB');
   row(`sent, gzip: all ${median(col('requests'))} requests`, 'sent', 'KB');
   row('navigation to the window painted', 'painted', 'ms', 1);
+  row('  a one-line page, for comparison', 'plainPainted', 'ms', 1);
   row('navigation to ready', 'ready', 'ms', 1);
   row('Calculate to the report written', 'written', 'ms', 2);
   row('Calculate to the report painted', 'report', 'ms', 2);
