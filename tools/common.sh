@@ -97,9 +97,9 @@ configure_and_build() {
 }
 
 # The page tests and benchmark: Debian's Chromium and Node, and the fonts the
-# page is laid out with and checked without. Debian's npm only
-# where `npm` is missing: a nodejs from another repository bundles its own,
-# which Debian's package would conflict with.
+# page is laid out with and checked with. Debian's npm only where `npm` is
+# missing: a nodejs from another repository bundles its own, which Debian's
+# package would conflict with.
 need_page_packages() {
     need_packages chromium nodejs fonts-liberation fonts-dejavu-core
     command -v npm >/dev/null 2>&1 || need_packages npm
