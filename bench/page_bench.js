@@ -111,6 +111,7 @@ const median = (xs) => [...xs].sort((a, b) => a - b)[Math.floor(xs.length / 2)];
     await browser.close();
     await server.close();
     await plain.close();
+    fs.rmSync(plainDir, { recursive: true, force: true });
   }
   const col = (key) => runs.map((r) => r[key]);
   const row = (label, key, unit, digits) => {

@@ -176,6 +176,7 @@ groups.layout = async () => {
       if (env) await on.close();
     }
   }
+  fs.rmSync(dir, { recursive: true, force: true });
 };
 async function layoutWith(group, on, family) {
   const s = await openPage(group, {}, on);
