@@ -95,3 +95,21 @@ configure_and_build() {
     cmake -S "$ROOT" -B "$dir" "$@" >/dev/null
     cmake --build "$dir" -j "$JOBS"
 }
+
+# The page tests and benchmark: Debian's Chromium and Node, and the fonts the
+# page is laid out with and checked with. Debian's npm only where `npm` is
+# missing: a nodejs from another repository bundles its own, which Debian's
+# package would conflict with.
+need_page_packages() {
+    need_packages chromium nodejs fonts-liberation fonts-dejavu-core
+    command -v npm >/dev/null 2>&1 || need_packages npm
+}
+
+# npm_ci DIR: installs DIR's locked packages, again only when the lock changed.
+npm_ci() {
+    local dir=$1 sum
+    sum=$(sha256sum "$dir/package-lock.json" | cut -d' ' -f1)
+    [ "$(cat "$dir/node_modules/.teglomer-lock" 2>/dev/null)" = "$sum" ] && return 0
+    (cd "$dir" && npm ci --no-audit --no-fund)
+    echo "$sum" >"$dir/node_modules/.teglomer-lock"
+}
