@@ -10,8 +10,6 @@
 #include <algorithm>
 #include <fstream>
 #include <iostream>
-#include <iterator>
-#include <map>
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
@@ -23,6 +21,15 @@
 #include "design/reference_text.h"
 #include "web/dom.h"
 #include "web/png.h"
+#include "web/template.h"
+
+namespace design {
+NLOHMANN_JSON_SERIALIZE_ENUM(Kind, {{Kind::Label, "label"},
+                                    {Kind::OptionButton, "option"},
+                                    {Kind::TextBox, "text"},
+                                    {Kind::PushButton, "button"},
+                                    {Kind::OutputBox, "multiline"}})
+}  // namespace design
 
 namespace {
 
@@ -56,75 +63,6 @@ const design::Caption* CaptionOf(std::string_view name) {
     return nullptr;
 }
 
-// ---- Templates ----
-
-using Values = std::map<std::string, std::string, std::less<>>;
-
-// Text for HTML, in an attribute or between tags alike. A CR goes: the
-// parser makes CR LF a line feed anyway.
-std::string Html(std::string_view text) {
-    std::string out;
-    for (char c : text) {
-        switch (c) {
-            case '&':
-                out += "&amp;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            case '"':
-                out += "&quot;";
-                break;
-            case '\r':
-                break;
-            default:
-                out += c;
-        }
-    }
-    return out;
-}
-
-// The template with every @NAME@ replaced by its value. A name without a
-// value is a fault of this program, not something to leave in the page.
-std::string Fill(std::string_view text, const Values& values) {
-    std::string out;
-    for (std::size_t at = 0;;) {
-        const std::size_t open = text.find('@', at);
-        out += text.substr(at, open - at);
-        if (open == std::string_view::npos) return out;
-        const std::size_t close = text.find('@', open + 1);
-        const auto value = values.find(text.substr(open + 1, close - open - 1));
-        if (close == std::string_view::npos || value == values.end())
-            throw std::runtime_error("no value for " + std::string(text.substr(open, 40)));
-        out += value->second;
-        at = close + 1;
-    }
-}
-
-// A template as the developer reads it, less the lines that are only a
-// comment (from a line starting with `open` to the one holding `close`);
-// with no `open`, whole.
-std::string Template(const std::string& path, std::string_view open, std::string_view close) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw std::runtime_error("cannot read " + path);
-    if (open.empty()) return std::string(std::istreambuf_iterator<char>(in), {});
-    std::string out, line;
-    bool inComment = false;
-    while (std::getline(in, line)) {
-        const std::string_view trimmed(line.data() +
-                                       std::min(line.find_first_not_of(' '), line.size()));
-        if (!inComment && !trimmed.starts_with(open)) {
-            out += line + '\n';
-            continue;
-        }
-        inComment = line.find(close) == std::string::npos;
-    }
-    return out;
-}
-
 std::string Hex(const Rgb& c) {
     char buffer[8];
     std::snprintf(buffer, sizeof buffer, "#%02x%02x%02x", c.red, c.green, c.blue);
@@ -141,55 +79,39 @@ std::string Px(int twips) { return std::to_string(design::Pixels(twips)); }
 
 // ---- index.html ----
 
-// The element of one control. Focusable ones come in the design's focus
-// order, so Tab follows it without tabindex.
+// Each kind's element, in the order of design::Kind; a label that names no
+// box is the window's heading. Focusable ones come in the design's focus
+// order, so Tab follows it without tabindex. An option is a Tab stop of its
+// own, as in the window: radios of no common name, made one choice by
+// app.js, told to screen readers as the n-th of the four. Enter in a box
+// does what "Изчисли" does. The output box is read-only for typing, but
+// selectable and copyable; the parser drops the line feed after its tag, so
+// the text keeps its first character whatever it is.
+constexpr std::string_view kHeading = R"(<h1 id="@ID@" class="face fit"@HIDDEN@>@CAPTION@</h1>)";
+constexpr std::string_view kElements[] = {
+    R"(<label id="@ID@" for="@FOR@" class="face fit"@HIDDEN@>@CAPTION@</label>)",
+    R"(<div id="@ID@-box" class="face option"@HIDDEN@><input type="radio" id="@ID@" value="@INDEX@" aria-posinset="@POSITION@" aria-setsize="@OPTIONS@"><label for="@ID@" class="fit">@CAPTION@</label></div>)",
+    R"(<input type="text" id="@ID@" maxlength="@LENGTH@" data-command="@CALCULATE@" inputmode="decimal" autocomplete="off" spellcheck="false"@HIDDEN@>)",
+    R"(<button type="button" id="@ID@" class="face fit" data-command="@INDEX@"@HIDDEN@>@CAPTION@</button>)",
+    "<textarea id=\"@ID@\" readonly "
+    "aria-label=\"@OUTPUT_NAME@\"@FOCUS@@HIDDEN@>\n@TEXT@</textarea>",
+};
+
 std::string ControlHtml(const ControlDesign& d) {
-    Values v{{"ID", Id(d)},
-             {"CAPTION", Html(d.caption)},
-             {"HIDDEN", HiddenAtStart(d) ? " hidden" : ""},
-             {"INDEX", std::to_string(d.index)}};
-    switch (d.kind) {
-        case Kind::Label:
-            if (const design::Caption* c = CaptionOf(Name(d))) {
-                v["FOR"] = web::ElementId(c->box);
-                return Fill(
-                    R"(<label id="@ID@" for="@FOR@" class="face fit"@HIDDEN@>@CAPTION@</label>)",
-                    v);
-            }
-            return Fill(R"(<h1 id="@ID@" class="face fit"@HIDDEN@>@CAPTION@</h1>)", v);
-        case Kind::OptionButton:
-            // Each option a Tab stop of its own, as in the window: radios of
-            // no common name, made one choice by app.js, told to screen
-            // readers as the n-th of the four.
-            v["POSITION"] = std::to_string(d.index + 1);
-            v["COUNT"] = std::to_string(form::kOptionCount);
-            return Fill(
-                R"(<div id="@ID@-box" class="face option"@HIDDEN@><input type="radio" id="@ID@" value="@INDEX@" aria-posinset="@POSITION@" aria-setsize="@COUNT@"><label for="@ID@" class="fit">@CAPTION@</label></div>)",
-                v);
-        case Kind::TextBox:
-            // Enter in a box does what "Изчисли" does.
-            v["LENGTH"] = std::to_string(design::kInputMaxLength);
-            v["COMMAND"] = std::to_string(form::kCalculate);
-            return Fill(
-                R"(<input type="text" id="@ID@" maxlength="@LENGTH@" data-command="@COMMAND@" inputmode="decimal" autocomplete="off" spellcheck="false"@HIDDEN@>)",
-                v);
-        case Kind::PushButton:
-            return Fill(
-                R"(<button type="button" id="@ID@" class="face fit" data-command="@INDEX@"@HIDDEN@>@CAPTION@</button>)",
-                v);
-        case Kind::OutputBox:
-            // Read-only for typing, but selectable and copyable; the window
-            // opens with the focus here. The parser drops the line feed after
-            // the tag, so the text keeps its first character whatever it is.
-            v["NAME"] = Html(design::kOutputAccessibleName);
-            v["FOCUS"] = design::kFocusOrder.front() == Name(d) ? " autofocus" : "";
-            v["TEXT"] = Html(design::kReferenceText);
-            return Fill(
-                "<textarea id=\"@ID@\" readonly "
-                "aria-label=\"@NAME@\"@FOCUS@@HIDDEN@>\n@TEXT@</textarea>",
-                v);
-    }
-    return {};
+    const design::Caption* caption = CaptionOf(Name(d));
+    return web::Fill(d.kind == Kind::Label && !caption ? kHeading : kElements[int(d.kind)],
+                     {{"ID", Id(d)},
+                      {"CAPTION", web::Html(d.caption)},
+                      {"HIDDEN", HiddenAtStart(d) ? " hidden" : ""},
+                      {"INDEX", std::to_string(d.index)},
+                      {"FOR", caption ? web::ElementId(caption->box) : ""},
+                      {"POSITION", std::to_string(d.index + 1)},
+                      {"OPTIONS", std::to_string(form::kOptionCount)},
+                      {"LENGTH", std::to_string(design::kInputMaxLength)},
+                      {"CALCULATE", std::to_string(form::kCalculate)},
+                      {"OUTPUT_NAME", web::Html(design::kOutputAccessibleName)},
+                      {"FOCUS", design::kFocusOrder.front() == Name(d) ? " autofocus" : ""},
+                      {"TEXT", web::Html(design::kReferenceText)}});
 }
 
 // The title, then the controls in focus order, each box after its label.
@@ -215,9 +137,9 @@ std::string ControlsHtml() {
     for (const std::string& id : owned) owns += (owns.empty() ? "" : " ") + id;
     lines.insert(lines.begin() + std::ptrdiff_t(groupEnd), "</fieldset>");
     lines.insert(lines.begin() + std::ptrdiff_t(groupStart),
-                 Fill(R"(<fieldset aria-label="@NAME@"@OWNS@>)",
-                      {{"NAME", Html(design::kOptionGroupName)},
-                       {"OWNS", owns.empty() ? "" : " aria-owns=\"" + owns + "\""}}));
+                 web::Fill(R"(<fieldset aria-label="@NAME@"@OWNS@>)",
+                           {{"NAME", web::Html(design::kOptionGroupName)},
+                            {"OWNS", owns.empty() ? "" : " aria-owns=\"" + owns + "\""}}));
     std::string html;
     for (const std::string& line : lines) html += (html.empty() ? "" : "\n") + line;
     return html;
@@ -230,28 +152,28 @@ std::string ControlsHtml() {
 std::string ControlsCss() {
     std::string css;
     for (const ControlDesign& d : design::kControls) {
-        Values v{{"SELECTOR", Id(d) + (d.kind == Kind::OptionButton ? "-box" : "")},
-                 {"LEFT", Px(d.left)},
-                 {"TOP", Px(d.top)},
-                 {"WIDTH", Px(d.width)},
-                 {"HEIGHT", Px(d.height)},
-                 {"FACE", d.colour ? ";background:" + Hex(*d.colour) : ""},
-                 {"EDGE", ""}};
+        web::Values v{{"SELECTOR", Id(d) + (d.kind == Kind::OptionButton ? "-box" : "")},
+                      {"LEFT", Px(d.left)},
+                      {"TOP", Px(d.top)},
+                      {"WIDTH", Px(d.width)},
+                      {"HEIGHT", Px(d.height)},
+                      {"FACE", d.colour ? ";background:" + Hex(*d.colour) : ""},
+                      {"EDGE", ""}};
         std::string pressed;
         if (d.kind == Kind::PushButton) {
             const design::ButtonEdges& e = design::EdgesOf(d);
             v["LIGHT"] = Hex(e.light);
             v["DARK"] = Hex(e.dark);
             v["SHADOW"] = Hex(design::kButtonShadowColour);
-            v["EDGE"] = Fill(
+            v["EDGE"] = web::Fill(
                 ";border-color:@LIGHT@ @SHADOW@ @SHADOW@ @LIGHT@;box-shadow:inset -1px -1px @DARK@",
                 v);
-            pressed = Fill(
+            pressed = web::Fill(
                 "#@SELECTOR@:active{border-color:@SHADOW@ @LIGHT@ @LIGHT@ "
                 "@SHADOW@;box-shadow:inset 1px 1px @DARK@}\n",
                 v);
         }
-        css += Fill(
+        css += web::Fill(
                    "#@SELECTOR@{left:@LEFT@px;top:@TOP@px;width:@WIDTH@px;height:@HEIGHT@px@FACE@@"
                    "EDGE@}\n",
                    v) +
@@ -262,22 +184,6 @@ std::string ControlsCss() {
 }
 
 // ---- design.json ----
-
-std::string_view KindName(Kind kind) {
-    switch (kind) {
-        case Kind::Label:
-            return "label";
-        case Kind::OptionButton:
-            return "option";
-        case Kind::TextBox:
-            return "text";
-        case Kind::PushButton:
-            return "button";
-        case Kind::OutputBox:
-            return "multiline";
-    }
-    return "";
-}
 
 Json ToJson(const Rgb& c) { return Json::array({c.red, c.green, c.blue}); }
 
@@ -292,7 +198,7 @@ Json DesignJson() {
         controls.push_back(
             {{"name", Name(d)},
              {"id", Id(d)},
-             {"kind", KindName(d.kind)},
+             {"kind", d.kind},
              {"caption", d.caption},
              {"twips", Box(d.left, d.top, d.width, d.height)},
              {"px", Box(Pixels(d.left), Pixels(d.top), Pixels(d.width), Pixels(d.height))},
@@ -335,12 +241,12 @@ Json DesignJson() {
 
 // ---- the site ----
 
-Values DesignValues() {
+web::Values DesignValues() {
     const std::string font = std::to_string(design::kFontPointSize) + "pt \"" +
                              std::string(design::kFontFamily) + "\",\"" +
                              std::string(design::kFontStandIn) + "\",serif";
-    return {{"CSP", Html(kContentSecurityPolicy)},
-            {"CAPTION", Html(design::kCaption)},
+    return {{"CSP", web::Html(kContentSecurityPolicy)},
+            {"CAPTION", web::Html(design::kCaption)},
             {"WIDTH", Px(design::kClientWidth)},
             {"HEIGHT", Px(design::kClientHeight)},
             {"WINDOW_COLOUR", Hex(design::kWindowColour)},
@@ -351,7 +257,7 @@ Values DesignValues() {
             {"TOUCH_ICON", std::to_string(kTouchIcon)},
             {"FIT_STEP", Number(design::kCaptionShrinkStep)},
             {"FIT_SMALLEST", Number(design::kSmallestCaptionPointSize)},
-            {"WARNING_BUTTON", Html(design::kWarningButton)}};
+            {"WARNING_BUTTON", web::Html(design::kWarningButton)}};
 }
 
 Json Manifest() {
@@ -394,11 +300,12 @@ int main(int argc, char* argv[]) {
             Write(site + "/" + name, content);
             kept.push_back(name);
         };
-        Values values = DesignValues();
+        web::Values values = DesignValues();
         values["CONTROLS"] = ControlsHtml();
-        page("index.html", Fill(Template(templates + "/index.html.in", "<!--", "-->"), values));
+        page("index.html",
+             web::Fill(web::Template(templates + "/index.html.in", "<!--", "-->"), values));
         values["CONTROLS"] = ControlsCss();
-        page("style.css", Fill(Template(templates + "/style.css", "/*", "*/"), values));
+        page("style.css", web::Fill(web::Template(templates + "/style.css", "/*", "*/"), values));
         page("manifest.webmanifest", Manifest().dump() + '\n');
         const design::Image drawing = design::IconDrawing();
         for (int size : kIconSizes) {
@@ -409,7 +316,7 @@ int main(int argc, char* argv[]) {
             page("icon-" + std::to_string(size) + ".png", png);
         }
         // For the host, not the page.
-        Write(site + "/_headers", Fill(Template(templates + "/_headers.in", {}, {}), values));
+        Write(site + "/_headers", web::Fill(web::Template(templates + "/_headers.in"), values));
         Write(argv[3], DesignJson().dump(1) + '\n');
         std::string list;
         for (const std::string& name : kept) list += name + '\n';
