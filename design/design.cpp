@@ -15,6 +15,12 @@ const ControlDesign& ControlNamed(std::string_view name) {
     throw std::out_of_range("no control " + std::string(name));
 }
 
+const ButtonEdges& EdgesOf(const ControlDesign& button) {
+    for (const ButtonEdges& e : kButtonEdges)
+        if (e.control == NameOf(button)) return e;
+    throw std::out_of_range("no edges for " + NameOf(button));
+}
+
 std::string BoxShownMessage(std::string_view labelCaption) {
     const auto first = labelCaption.find_first_not_of(' ');
     const auto last = labelCaption.find_last_not_of(' ');

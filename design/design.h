@@ -63,6 +63,23 @@ inline constexpr std::string_view kWarningButton = "Добре";
 
 inline constexpr Rgb kLabelColour{255, 192, 128};
 inline constexpr Rgb kOptionColour{128, 128, 255};
+// The edges the window's style draws around what it paints, kept here as
+// colours so the page draws the same edges to the last digit: the frame of
+// the input and output boxes (the window's colour darkened by 140 %), and a
+// push button's raised edge, lit (its face lightened by 150 %) and shaded
+// (darkened by 200 %) on the inside, with a grey shadow outside. The window's
+// tests pin each to the toolkit's own shading of the face.
+inline constexpr Rgb kBoxFrameColour{137, 137, 182};
+inline constexpr Rgb kButtonShadowColour{118, 118, 118};
+struct ButtonEdges {
+    std::string_view control;
+    Rgb light, dark;
+};
+inline constexpr std::array<ButtonEdges, 2> kButtonEdges{{
+    {"Command1(0)", {255, 255, 255}, {64, 127, 64}},
+    {"Command1(1)", {255, 127, 127}, {127, 0, 0}},
+}};
+
 // Every caption on a coloured face is black: the only text colour that is
 // readable (4.5:1 or more) on all of them, the red one included.
 inline constexpr Rgb kCaptionColour{0, 0, 0};
@@ -91,6 +108,8 @@ inline constexpr std::array<ControlDesign, 14> kControls{{
 // the table does not hold is a fault of the caller (std::out_of_range).
 std::string NameOf(const ControlDesign& control);
 const ControlDesign& ControlNamed(std::string_view name);
+// A push button's edges; for any other control, a fault of the caller.
+const ButtonEdges& EdgesOf(const ControlDesign& button);
 
 // Hidden until the Borngard method is chosen.
 inline constexpr std::array<std::string_view, 2> kHiddenAtStart{"Label2(2)", "Text2(2)"};

@@ -17,6 +17,7 @@
 #include <QStyleOptionFocusRect>
 
 #include "design/design.h"
+#include "design/presentation.h"
 #include "design/reference_text.h"
 #include "ui/accessibility.h"
 #include "ui/app_setup.h"
@@ -49,12 +50,13 @@ void PaintFace(QWidget* w, const design::Rgb& colour) {
 // while pressed, a centred caption, and the style's focus frame.
 class ColouredButton : public QPushButton {
 public:
-    ColouredButton(const QString& caption, const QColor& face, QWidget* parent)
+    ColouredButton(const QString& caption, const QColor& face, const design::ButtonEdges& edges,
+                   QWidget* parent)
         : QPushButton(caption, parent) {
         QPalette p = FacePalette(palette(), face);
-        p.setColor(QPalette::Light, face.lighter(150));
+        p.setColor(QPalette::Light, ToColor(edges.light));
         p.setColor(QPalette::Midlight, face.lighter(125));
-        p.setColor(QPalette::Dark, face.darker(200));
+        p.setColor(QPalette::Dark, ToColor(edges.dark));
         p.setColor(QPalette::Mid, face.darker(150));
         setPalette(p);
     }
@@ -123,16 +125,13 @@ private:
 }  // namespace
 
 QString ToWidgetText(const std::string& text) {
-    QString s = QString::fromStdString(text);
-    s.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    return s;
+    return QString::fromStdString(design::ToDisplayText(text));
 }
 
 std::string FromWidgetText(const QString& text) {
     QString s = text;
     s.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
-    s.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
-    return s.toStdString();
+    return design::ToFormText(s.toStdString());
 }
 
 Orlaven::Orlaven(QWidget* parent) : Orlaven(QLocale::system().decimalPoint(), parent) {}
@@ -193,7 +192,8 @@ void Orlaven::Build(const QFont& font) {
                 break;
             }
             case design::Kind::PushButton: {
-                auto* button = new ColouredButton(Q(d.caption), ToColor(*d.colour), this);
+                auto* button =
+                    new ColouredButton(Q(d.caption), ToColor(*d.colour), design::EdgesOf(d), this);
                 button->setAutoDefault(false);
                 command1_[d.index] = button;
                 connect(button, &QPushButton::clicked, this, [this, i = d.index] { Command(i); });
@@ -242,9 +242,7 @@ void Orlaven::Build(const QFont& font) {
 
 void Orlaven::Command(int index) {
     form_.Command1_Click(index);
-    // The report, the refusal or the call for a new choice is spoken where
-    // the user is; the focus stays put.
-    announcer_->Announce(text1_->toPlainText());
+    announcer_->Announce(Q(design::CommandAnnouncement(*this)));
 }
 
 QWidget* Orlaven::Control(std::string_view name) const {
@@ -281,12 +279,9 @@ void Orlaven::SetChestGirthLabelVisible(bool visible) {
 
 void Orlaven::SetChestGirthInputVisible(bool visible) {
     QLineEdit* box = text2_[form::kChestGirth];
-    const bool appears = visible && box->isHidden();
+    const std::string told = design::ChestGirthAnnouncement(box->isHidden(), visible);
     box->setVisible(visible);
-    // A new box is out of sight for a screen-reader user until told of.
-    if (!appears || !announcer_) return;
-    announcer_->Announce(
-        Q(design::BoxShownMessage(label2_[form::kChestGirth]->text().toStdString())));
+    if (!told.empty() && announcer_) announcer_->Announce(Q(told));
 }
 
 void Orlaven::ShowOverflowWarning(const std::string& message) {

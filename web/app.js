@@ -53,8 +53,9 @@
     byId('warning-ok').focus();
   });
 
-  // What the module calls back.
+  // What the module asks of the page, and calls back.
   const page = {
+    decimalSeparator: decimal,
     // A new text node each time, so a screen reader speaks a message the
     // same as the last one too.
     announce(text) {
@@ -69,7 +70,7 @@
   };
 
   createTeglomer({ page }).then((module) => {
-    module._teglomer_load(decimal.codePointAt(0));
+    module._teglomer_load();
     // The options make one choice, as the window's group does: checking one
     // (by click, Space or an arrow key) lets the others go. The form itself
     // only ever unchecks, which raises no event.

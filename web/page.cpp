@@ -8,6 +8,7 @@
 #include <string>
 
 #include "design/design.h"
+#include "design/presentation.h"
 #include "form/form.h"
 #include "form/form_state.h"
 #include "form/memory_form_state.h"
@@ -16,13 +17,18 @@
 namespace {
 
 // clang-format off
-// What an element holds (0 its value, 1 the text of its label: an option's
-// caption) is handed over in two steps: its size in UTF-8, then the bytes
-// into the module's buffer.
+// Text comes from the page in two steps: its size in UTF-8, then the bytes
+// into the module's buffer. What an element holds: 0 its value, 1 the text
+// of its label (an option's caption).
 EM_JS(int, JsTextSize, (const char* id, int what), {
     const el = document.getElementById(UTF8ToString(id));
     Module.text = new TextEncoder().encode(
         what ? document.querySelector('label[for="' + el.id + '"]').textContent : el.value);
+    return Module.text.length;
+});
+// The decimal separator of the browser's language, as app.js found it.
+EM_JS(int, JsDecimalSeparatorSize, (), {
+    Module.text = new TextEncoder().encode(Module.page.decimalSeparator);
     return Module.text.length;
 });
 EM_JS(void, JsTextCopy, (char* out), {
@@ -46,26 +52,14 @@ EM_JS(void, JsAnnounce, (const char* text), { Module.page.announce(UTF8ToString(
 EM_JS(void, JsWarn, (const char* text), { Module.page.warn(UTF8ToString(text)); });
 // clang-format on
 
-std::string Text(const std::string& id, int what) {
-    std::string text(std::size_t(JsTextSize(id.c_str(), what)), '\0');
+// The text whose size the page has just given.
+std::string Received(int size) {
+    std::string text(std::size_t(size), '\0');
     JsTextCopy(text.data());
     return text;
 }
 
-void Replace(std::string& text, std::string_view from, std::string_view to) {
-    for (auto at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
-        text.replace(at, from.size(), to);
-}
-
-// A text area's value has line feeds where the form writes CR LF.
-std::string ToElementText(std::string text) {
-    Replace(text, "\r\n", "\n");
-    return text;
-}
-std::string FromElementText(std::string text) {
-    Replace(text, "\n", "\r\n");
-    return text;
-}
+std::string Text(const std::string& id, int what) { return Received(JsTextSize(id.c_str(), what)); }
 
 class Page final : public form::FormState {
 public:
@@ -77,9 +71,9 @@ public:
     void SetInputText(int index, const std::string& text) override {
         JsSetValue(Input(index).c_str(), text.c_str());
     }
-    std::string OutputText() const override { return FromElementText(Text(kOutput, 0)); }
+    std::string OutputText() const override { return design::ToFormText(Text(kOutput, 0)); }
     void SetOutputText(const std::string& text) override {
-        JsSetValue(kOutput.c_str(), ToElementText(text).c_str());
+        JsSetValue(kOutput.c_str(), design::ToDisplayText(text).c_str());
     }
     std::string OptionCaption(int index) const override { return Text(Option(index), 1); }
     void SetOptionValue(int index, bool checked) override {
@@ -89,9 +83,9 @@ public:
         JsSetHidden(web::ElementId(ChestGirthCaption().label).c_str(), !visible);
     }
     void SetChestGirthInputVisible(bool visible) override {
-        const bool appears = JsSetHidden(Input(form::kChestGirth).c_str(), !visible) && visible;
-        // A new box is out of sight for a screen-reader user until told of.
-        if (appears) JsAnnounce(design::BoxShownMessage(ChestGirthLabel().caption).c_str());
+        const bool wasHidden = JsSetHidden(Input(form::kChestGirth).c_str(), !visible);
+        const std::string told = design::ChestGirthAnnouncement(wasHidden, visible);
+        if (!told.empty()) JsAnnounce(told.c_str());
     }
     void ShowOverflowWarning(const std::string& message) override { JsWarn(message.c_str()); }
 
@@ -99,7 +93,7 @@ public:
     // readers what the output box now says.
     void Command(int index) {
         form_.Command1_Click(index);
-        JsAnnounce(Text(kOutput, 0).c_str());
+        JsAnnounce(design::CommandAnnouncement(*this).c_str());
     }
 
 private:
@@ -107,9 +101,6 @@ private:
     static std::string Option(int index) { return web::ElementId("Option1", index); }
     static const design::Caption& ChestGirthCaption() {
         return design::kBoxCaptions[form::kChestGirth];
-    }
-    static const design::ControlDesign& ChestGirthLabel() {
-        return design::ControlNamed(ChestGirthCaption().label);
     }
 
     inline static const std::string kOutput = web::ElementId("Text1", 0);
@@ -124,22 +115,8 @@ std::unique_ptr<Page> page;
 // and a warm-up when the browser is idle.
 extern "C" {
 
-// The decimal separator of the browser's language, as one character.
-EMSCRIPTEN_KEEPALIVE void teglomer_load(int separator) {
-    std::string text;
-    auto c = char32_t(separator);
-    if (c > 0x10FFFF || (c >= 0xD800 && c < 0xE000)) c = '.';  // not a character
-    if (c < 0x80) {
-        text = char(c);
-    } else if (c < 0x800) {
-        text = {char(0xC0 | (c >> 6)), char(0x80 | (c & 0x3F))};
-    } else if (c < 0x10000) {
-        text = {char(0xE0 | (c >> 12)), char(0x80 | ((c >> 6) & 0x3F)), char(0x80 | (c & 0x3F))};
-    } else {
-        text = {char(0xF0 | (c >> 18)), char(0x80 | ((c >> 12) & 0x3F)),
-                char(0x80 | ((c >> 6) & 0x3F)), char(0x80 | (c & 0x3F))};
-    }
-    page = std::make_unique<Page>(text);
+EMSCRIPTEN_KEEPALIVE void teglomer_load() {
+    page = std::make_unique<Page>(Received(JsDecimalSeparatorSize()));
     page->Form().Form_Load();
 }
 

@@ -1,9 +1,15 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Writes the service worker with the site's files, the SHA-256 of each, and a
 # cache version made from them:
-#   cmake -DSITE=DIR -DFILES=a,b,... -DTEMPLATE=sw.js -P stamp.cmake
+#   cmake -DSITE=DIR [-DLIST=FILE] -DFILES=a,b,... -DTEMPLATE=sw.js -P stamp.cmake
+# The files are those LIST names, one a line (the generator's), then FILES.
 cmake_minimum_required(VERSION 3.25)
-string(REPLACE "," ";" files "${FILES}")
+set(files "")
+if(LIST)
+  file(STRINGS "${LIST}" files)
+endif()
+string(REPLACE "," ";" more "${FILES}")
+list(APPEND files ${more})
 set(digests "")
 set(list "")
 foreach(file IN LISTS files)

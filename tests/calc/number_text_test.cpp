@@ -58,6 +58,10 @@ TEST(ParseNumber, ReadsTheLeadingNumber) {
         {"9e9", 9e9},
         {"007", 7},
         {"1e-999", 0},
+        // Too small for a double, but not so small that reading stops early.
+        {"2.4e-324", 0},
+        {"1e-329", 0},
+        {"2.5e-324", std::numeric_limits<double>::denorm_min()},
         {"1.5E-6", 1.5e-6},
         {"1.23456789012345E+15", 1.23456789012345e15},
         {"0." + std::string(399, '0') + "1e400", 1},
@@ -97,7 +101,8 @@ TEST(ParseNumber, KeepsTheSignOfZero) {
         std::string text;
         bool negative;
     } cases[] = {
-        {"-0", true}, {"-1e-999", true}, {"0", false}, {"-", false}, {"-x", false},
+        {"-0", true}, {"-1e-999", true}, {"-1e-329", true},
+        {"0", false}, {"-", false},      {"-x", false},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(ParseNumber(c.text), 0) << c.text;

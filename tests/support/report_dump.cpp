@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstring>
 #include <iostream>
+#include <nlohmann/json.hpp>
 #include <random>
 #include <string>
 #include <vector>
@@ -79,23 +80,6 @@ int DumpSweep(const char* path) {
     return 0;
 }
 
-std::string Json(const std::string& text) {
-    std::string out = "\"";
-    for (const unsigned char c : text) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += char(c);
-        } else if (c < 0x20) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-            out += escaped;
-        } else {
-            out += char(c);
-        }
-    }
-    return out + "\"";
-}
-
 std::vector<std::string> Fields(const std::string& line) {
     std::vector<std::string> fields{""};
     for (char c : line) {
@@ -121,11 +105,8 @@ int DumpCases() {
         form.Option1_Click(fields[0][0] - '0');
         state.inputs = {fields[2], fields[3], fields[4]};
         form.Command1_Click(form::kCalculate);
-        std::string warnings;
-        for (const auto& warning : state.warnings)
-            warnings += (warnings.empty() ? "" : ",") + Json(warning);
-        std::cout << "{\"output\":" << Json(state.output) << ",\"warnings\":[" << warnings
-                  << "]}\n";
+        const nlohmann::ordered_json report{{"output", state.output}, {"warnings", state.warnings}};
+        std::cout << report.dump() << '\n';
     }
     return 0;
 }

@@ -438,7 +438,22 @@ private slots:
                 QCOMPARE(icon.pixel(x, y), drawing.pixel(int(x / scale), int(y / scale)));
     }
 
-    // The web page's icons, written by its own PNG encoder, read back by Qt.
+    // The page draws the window's edges from the design's colours: they must
+    // be the toolkit's own shades of the faces they border.
+    void edgeColoursAreTheToolkitsShades() {
+        const auto name = [](const design::Rgb& c) {
+            return QColor(c.red, c.green, c.blue).name();
+        };
+        const auto colour = [](const design::Rgb& c) { return QColor(c.red, c.green, c.blue); };
+        QCOMPARE(name(design::kBoxFrameColour), colour(design::kWindowColour).darker(140).name());
+        for (const design::ButtonEdges& e : design::kButtonEdges) {
+            const QColor face = colour(*design::ControlNamed(e.control).colour);
+            QCOMPARE(name(e.light), face.lighter(150).name());
+            QCOMPARE(name(e.dark), face.darker(200).name());
+        }
+    }
+
+    // The web page's icons, as the site's build writes them, read back by Qt.
     void webIconsAreTheDrawingPixelForPixel() {
         const QImage drawing =
             QImage(QStringLiteral(":/teglomer.xpm")).convertToFormat(QImage::Format_ARGB32);
