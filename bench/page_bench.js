@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The web page's weight and speed, each load a first visit in a fresh
 // headless Chromium context, served gzipped from 127.0.0.1:
-//   node page_bench.js SITE_DIR [LOADS]
+//   node page_bench.js SITE_DIR DESIGN_JSON [LOADS]
 // Prints the median (and range) of: bytes sent, navigation to first paint,
 // navigation to ready (performance mark "teglomer-ready"), and a click on
 // Calculate to the report painted (mark "teglomer-report", then the frame);
@@ -14,17 +14,20 @@ const os = require('os');
 const path = require('path');
 const { serve, launch } = require(path.join(__dirname, '../tests/web/browser'));
 
-const site = process.argv[2];
-const loads = Number(process.argv[3] || 21);
-if (!site) {
-  console.error('usage: node page_bench.js SITE_DIR [LOADS]');
+const [site, designJson, count] = process.argv.slice(2);
+const loads = Number(count || 21);
+if (!site || !designJson) {
+  console.error('usage: node page_bench.js SITE_DIR DESIGN_JSON [LOADS]');
   process.exit(2);
 }
+// The elements, by their names in the design table.
+const ids = Object.fromEntries(JSON.parse(fs.readFileSync(designJson, 'utf8')).controls.map((c) => [c.name, c.id]));
+const el = (name) => `[id="${ids[name]}"]`;
 
 // Installed before the page's own script runs: times the first click on
 // Calculate, from the click event's dispatch to the frame after the report
 // mark.
-function armReportTimer() {
+function armReportTimer(calculate) {
   window.__reportTime = new Promise((resolve) => {
     let clicked = 0;
     let marks = 0;
@@ -39,7 +42,7 @@ function armReportTimer() {
       channel.port2.postMessage(0);
     });
     addEventListener('click', (e) => {
-      if (!e.target.closest('#Command1-0')) return;
+      if (!e.target.closest(calculate)) return;
       // When the click reaches the page: the browser's own input pipeline
       // (busy here with the driver's events) is not the page's time.
       clicked = performance.now();
@@ -48,7 +51,7 @@ function armReportTimer() {
     // After the page's own click handler: the report is written by now, or
     // comes later, when the mark is made.
     addEventListener('click', (e) => {
-      if (!e.target.closest('#Command1-0')) return;
+      if (!e.target.closest(calculate)) return;
       if (performance.getEntriesByName('teglomer-report').length > marks) return painted();
       new PerformanceObserver((list, observer) => {
         if (!list.getEntriesByName('teglomer-report').length) return;
@@ -75,7 +78,7 @@ const median = (xs) => [...xs].sort((a, b) => a - b)[Math.floor(xs.length / 2)];
     // the browser's own machinery.
     for (let i = -1; i < loads; i++) {
       const context = await browser.newContext({ locale: 'bg-BG', viewport: { width: 1024, height: 768 } });
-      await context.addInitScript(armReportTimer);
+      await context.addInitScript(armReportTimer, el('Command1(0)'));
       const page = await context.newPage();
       server.clear();
       await page.goto(server.url);
@@ -87,10 +90,10 @@ const median = (xs) => [...xs].sort((a, b) => a - b)[Math.floor(xs.length / 2)];
         const [ready] = performance.getEntriesByName('teglomer-ready');
         return { painted: paint ? paint.startTime : NaN, ready: ready ? ready.startTime : NaN };
       });
-      await page.click('label[for="Option1-0"]');
-      await page.fill('[id="Text2-0"]', '170');
-      await page.fill('[id="Text2-1"]', '72');
-      await page.click('[id="Command1-0"]');
+      await page.click(`label[for="${ids['Option1(0)']}"]`);
+      await page.fill(el('Text2(0)'), '170');
+      await page.fill(el('Text2(1)'), '72');
+      await page.click(el('Command1(0)'));
       const report = await page.evaluate(() => Promise.race([window.__reportTime,
         new Promise((_, fail) => setTimeout(() => fail(new Error('no "teglomer-report" mark after Calculate')), 5000))]));
       const sent = server.requests.reduce((sum, r) => sum + r.bytes, 0);
