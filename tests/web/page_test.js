@@ -37,7 +37,8 @@ const BOXES = design.boxCaptions.map((b) => b.box);
 const OPTIONS = design.controls.filter((c) => c.kind === 'option').map((c) => c.name);
 const lf = (text) => text.replace(/\r\n/g, '\n');
 const SEPARATOR = { 'bg-BG': ',', 'en-US': '.' };
-// Until design.json carries them, as the form and the generator have them.
+// Until design.json carries them (clearedText, language, pageIds), as the
+// form and the generator have them.
 const CLEARED = design.clearedText || 'Направете нов избор';
 const LANGUAGE = design.language || 'bg';
 const PAGE = { window: 'window', warning: 'warning', message: 'warning-message', ok: 'warning-ok',
