@@ -28,6 +28,8 @@ self.addEventListener('install', (event) => {
   event.waitUntil(caches.open(CACHE)
     .then((cache) => Promise.all(FILES.map(([url, digest]) =>
       fetchChecked(url, digest).then((response) => cache.put(url, response)))))
+    // A refused build leaves no half-filled cache behind.
+    .catch((error) => caches.delete(CACHE).then(() => { throw error; }))
     .then(() => self.skipWaiting()));
 });
 
