@@ -105,11 +105,14 @@ need_page_packages() {
     command -v npm >/dev/null 2>&1 || need_packages npm
 }
 
-# npm_ci DIR: installs DIR's locked packages, again only when the lock changed.
+# npm_ci DIR [NPM CI ARGS...]: installs DIR's locked packages, again only when
+# the lock or the arguments changed. No package's install script runs: none
+# may fetch a browser or a driver.
 npm_ci() {
     local dir=$1 sum
-    sum=$(sha256sum "$dir/package-lock.json" | cut -d' ' -f1)
+    shift
+    sum="$(sha256sum "$dir/package-lock.json" | cut -d' ' -f1) $*"
     [ "$(cat "$dir/node_modules/.teglomer-lock" 2>/dev/null)" = "$sum" ] && return 0
-    (cd "$dir" && npm ci --no-audit --no-fund)
+    (cd "$dir" && npm ci --no-audit --no-fund --ignore-scripts "$@")
     echo "$sum" >"$dir/node_modules/.teglomer-lock"
 }
