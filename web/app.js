@@ -10,12 +10,16 @@
 
   // A caption wider than its face (a browser may stand in a wider font for
   // the design's) is drawn smaller, a step at a time, as the window does.
-  // Faces not shown yet are fitted when they show; one that fits keeps its size.
+  // Faces not shown yet are fitted when they show, each from the design's
+  // size. In one column (a narrow screen, style.css) captions wrap instead
+  // and keep that size, also when the screen narrows after fitting.
+  const column = matchMedia(win.dataset.column);
   const fitCaptions = () => {
     const step = Number(win.dataset.fitStep);
     const smallest = Number(win.dataset.fitSmallest);
     for (const face of win.querySelectorAll('.fit')) {
-      if (!face.getClientRects().length) continue;
+      face.style.fontSize = '';
+      if (column.matches || !face.getClientRects().length) continue;
       const caption = document.createRange();
       caption.selectNodeContents(face);
       const fits = () => {
@@ -32,6 +36,7 @@
     }
   };
   fitCaptions();
+  column.addEventListener('change', fitCaptions);
 
   // The number format of the browser's language, as the window follows
   // the system's regional settings.
