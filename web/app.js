@@ -37,6 +37,15 @@
   };
   fitCaptions();
   column.addEventListener('change', fitCaptions);
+  // A caption that changes size (spaced out by the reader's own style, in a
+  // font that came late) is fitted again, in the next frame: a size changed
+  // while sizes are being reported would be reported as an error.
+  let refit = 0;
+  const resized = new ResizeObserver(() => {
+    cancelAnimationFrame(refit);
+    refit = requestAnimationFrame(fitCaptions);
+  });
+  for (const caption of win.querySelectorAll('.fit > span')) resized.observe(caption);
 
   // The number format of the browser's language, as the window follows
   // the system's regional settings.

@@ -91,13 +91,14 @@ std::string Px(int twips) { return std::to_string(design::Pixels(twips)); }
 // app.js, told to screen readers as the n-th of the four. Enter in a box
 // does what "Изчисли" does. The output box is read-only for typing, but
 // selectable and copyable; the parser drops the line feed after its tag, so
-// the text keeps its first character whatever it is.
-constexpr std::string_view kHeading = R"(<h1 id="@ID@" class="face fit"@HIDDEN@>@CAPTION@</h1>)";
+// the text keeps its first character whatever it is. A caption is a span of
+// its own, whose size app.js watches.
+constexpr std::string_view kHeading = R"(<h1 id="@ID@" class="face fit"@HIDDEN@><span>@CAPTION@</span></h1>)";
 constexpr std::string_view kElements[] = {
-    R"(<label id="@ID@" for="@FOR@" class="face fit"@HIDDEN@>@CAPTION@</label>)",
-    R"(<div id="@ID@-box" class="face option"@HIDDEN@><input type="radio" id="@ID@" value="@INDEX@" aria-posinset="@POSITION@" aria-setsize="@OPTIONS@"><label for="@ID@" class="fit">@CAPTION@</label></div>)",
+    R"(<label id="@ID@" for="@FOR@" class="face fit"@HIDDEN@><span>@CAPTION@</span></label>)",
+    R"(<div id="@ID@-box" class="face option"@HIDDEN@><input type="radio" id="@ID@" value="@INDEX@" aria-posinset="@POSITION@" aria-setsize="@OPTIONS@"><label for="@ID@" class="fit"><span>@CAPTION@</span></label></div>)",
     R"(<input type="text" id="@ID@" maxlength="@LENGTH@" data-command="@CALCULATE@" inputmode="decimal" autocomplete="off" spellcheck="false"@HIDDEN@>)",
-    R"(<button type="button" id="@ID@" class="face fit" data-command="@INDEX@"@HIDDEN@>@CAPTION@</button>)",
+    R"(<button type="button" id="@ID@" class="face fit" data-command="@INDEX@"@HIDDEN@><span>@CAPTION@</span></button>)",
     "<textarea id=\"@ID@\" readonly "
     "aria-label=\"@OUTPUT_NAME@\"@FOCUS@@HIDDEN@>\n@TEXT@</textarea>",
 };
