@@ -48,9 +48,9 @@ constexpr std::string_view kContentSecurityPolicy =
 constexpr int kTabIcon = 32, kTouchIcon = 192;
 constexpr int kIconSizes[] = {kTabIcon, kTouchIcon, 512};
 // What a search engine shows of the page, from the methods' captions.
-constexpr std::string_view kDescriptionLead = "Изчислява оптималното телесно тегло по избран метод: ";
-constexpr std::string_view kDescriptionEnd =
-    ". Смята в браузъра, и без мрежа, и не изпраща нищо.";
+constexpr std::string_view kDescriptionLead =
+    "Изчислява оптималното телесно тегло по избран метод: ";
+constexpr std::string_view kDescriptionEnd = ". Смята в браузъра, и без мрежа, и не изпраща нищо.";
 
 std::string Name(const ControlDesign& d) { return design::NameOf(d); }
 const ControlDesign& Control(std::string_view name) { return design::ControlNamed(name); }
@@ -93,7 +93,8 @@ std::string Px(int twips) { return std::to_string(design::Pixels(twips)); }
 // selectable and copyable; the parser drops the line feed after its tag, so
 // the text keeps its first character whatever it is. A caption is a span of
 // its own, whose size app.js watches.
-constexpr std::string_view kHeading = R"(<h1 id="@ID@" class="face fit"@HIDDEN@><span>@CAPTION@</span></h1>)";
+constexpr std::string_view kHeading =
+    R"(<h1 id="@ID@" class="face fit"@HIDDEN@><span>@CAPTION@</span></h1>)";
 constexpr std::string_view kElements[] = {
     R"(<label id="@ID@" for="@FOR@" class="face fit"@HIDDEN@><span>@CAPTION@</span></label>)",
     R"(<div id="@ID@-box" class="face option"@HIDDEN@><input type="radio" id="@ID@" value="@INDEX@" aria-posinset="@POSITION@" aria-setsize="@OPTIONS@"><label for="@ID@" class="fit"><span>@CAPTION@</span></label></div>)",
@@ -198,10 +199,10 @@ std::string ColumnCss() {
     const auto topLeft = [](std::string_view name) {
         const ControlDesign& d = Control(name);
         if (d.kind == Kind::OptionButton) {
-            int top = d.top, left = d.left;
+            std::pair first(d.top, d.left);
             for (const ControlDesign& o : design::kControls)
-                if (o.kind == Kind::OptionButton) top = std::min(top, o.top), left = std::min(left, o.left);
-            return std::pair(top, left);
+                if (o.kind == Kind::OptionButton) first = std::min(first, std::pair(o.top, o.left));
+            return first;
         }
         const design::Caption* c = CaptionOf(name);
         const ControlDesign& at = c ? Control(c->label) : d;
@@ -212,14 +213,16 @@ std::string ColumnCss() {
     std::sort(places.begin(), places.end());
     places.erase(std::unique(places.begin(), places.end()), places.end());
     const auto rank = [&](std::string_view name) {
-        return std::to_string(std::find(places.begin(), places.end(), topLeft(name)) - places.begin());
+        return std::to_string(std::find(places.begin(), places.end(), topLeft(name)) -
+                              places.begin());
     };
     std::string css;
     for (const ControlDesign& d : design::kControls) {
         const std::string selector = Id(d) + (d.kind == Kind::OptionButton ? "-box" : "");
         css += "#" + selector + "{order:" + rank(Name(d)) + ";min-height:" + Px(d.height) + "px}\n";
         // The group's own box goes where its first option does.
-        if (d.kind == Kind::OptionButton && d.index == 0) css += "#window fieldset{order:" + rank(Name(d)) + "}\n";
+        if (d.kind == Kind::OptionButton && d.index == 0)
+            css += "#window fieldset{order:" + rank(Name(d)) + "}\n";
     }
     css.pop_back();
     return css;
@@ -243,9 +246,10 @@ int ColumnGap() {
 
 std::string Description() {
     std::string text(kDescriptionLead);
-    for (std::size_t i = 0; i < form::kMethods.size(); ++i)
-        text += std::string(i == 0 ? "" : i + 1 == form::kMethods.size() ? " или " : ", ") +
-                std::string(form::kMethods[i].caption);
+    for (std::size_t i = 0; i < form::kMethods.size(); ++i) {
+        if (i > 0) text += i + 1 == form::kMethods.size() ? " или " : ", ";
+        text += form::kMethods[i].caption;
+    }
     return text + std::string(kDescriptionEnd);
 }
 
@@ -313,10 +317,10 @@ Json DesignJson() {
 // ---- the site ----
 
 web::Values DesignValues() {
-    // Narrower than the window, to the hundredth of a pixel: a zoomed screen
-    // may be a fraction of a pixel narrower than the window.
+    // Narrower than the window, by a fraction of a pixel (a zoomed screen may
+    // be), but by more than a browser's rounding: 1/64 px in Chromium's.
     const std::string column =
-        "(max-width: " + std::to_string(design::Pixels(design::kClientWidth) - 1) + ".99px)";
+        "(max-width: " + std::to_string(design::Pixels(design::kClientWidth) - 1) + ".98px)";
     const std::string font = std::to_string(design::kFontPointSize) + "pt \"" +
                              std::string(design::kFontFamily) + "\",\"" +
                              std::string(design::kFontStandIn) + "\",serif";

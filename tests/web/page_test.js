@@ -502,12 +502,14 @@ const luminance = (css) => css.match(/[\d.]+/g).slice(0, 3).map((c) => c / 255)
 const contrast = (a, b) => (Math.max(luminance(a), luminance(b)) + 0.05) / (Math.min(luminance(a), luminance(b)) + 0.05);
 const FACES = [design.windowColour, ...design.controls.map((c) => c.colour).filter(Boolean)].map((c) => `rgb(${c.join(', ')})`);
 const REFLOW = [
-  ['reflow: no sideways scroll, every control within the width, Tab in the design\'s order, a report', async (page, how) => {
+  ['reflow: the window where it fits, no sideways scroll, every control within the width, Tab in the design\'s order, a report', async (page, how) => {
     const tabbed = await tabStops(page);
-    same([...await page.evaluate((ids) => [document.documentElement.scrollWidth <= innerWidth, ...ids.filter((i) => {
-      const r = document.getElementById(i).getBoundingClientRect();
-      return !r.width || r.left < 0 || r.right > innerWidth;
-    })], design.controls.map((c) => c.id)), ...tabbed.map((t) => t.id)], [true, ...design.focusOrder.map(idOf)], 'no sideways scroll, controls out of width, Tab chain');
+    same([...await page.evaluate(({ ids, win, width, height }) => [innerWidth < width || [document.getElementById(win).offsetWidth, document.getElementById(win).offsetHeight].join() === `${width},${height}`,
+      document.documentElement.scrollWidth <= innerWidth, ...ids.filter((i) => {
+        const r = document.getElementById(i).getBoundingClientRect();
+        return !r.width || r.left < 0 || r.right > innerWidth;
+      })], { ids: design.controls.map((c) => c.id), win: PAGE.window, width: design.client.widthPx, height: design.client.heightPx }), ...tabbed.map((t) => t.id)],
+    [true, true, ...design.focusOrder.map(idOf)], 'the window where it fits, no sideways scroll, controls out of width, Tab chain');
     same(await report(page, { method: 3, boxes: ['170', '72', '90'], how }), native(3, ['170', '72', '90']), 'report');
   }],
   ['1.4.11: box frames and the focus ring 3:1 against what is around them and every face', async (page) => {
@@ -557,7 +559,7 @@ groups.reflow = async () => {
     ['400 % zoom of a 1280 px screen', { viewport: { width: 320, height: 256 }, deviceScaleFactor: 4 }],
     ['phone 320 x 568', { viewport: { width: 320, height: 568 }, ...phone }],
     ['landscape phone 568 x 320', { viewport: { width: 568, height: 320 }, ...phone }],
-    ['the window', {}],
+    ['the window at its own width', { viewport: { width: design.client.widthPx, height: 400 } }],
   ]) {
     const s = await open(`reflow, ${view}`, options);
     await s.page.click(optionLabel(3));  // every control shown
