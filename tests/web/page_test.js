@@ -502,7 +502,7 @@ const luminance = (css) => css.match(/[\d.]+/g).slice(0, 3).map((c) => c / 255)
 const contrast = (a, b) => (Math.max(luminance(a), luminance(b)) + 0.05) / (Math.min(luminance(a), luminance(b)) + 0.05);
 const FACES = [design.windowColour, ...design.controls.map((c) => c.colour).filter(Boolean)].map((c) => `rgb(${c.join(', ')})`);
 const REFLOW = [
-  ['reflow: the window where it fits, no sideways scroll, every control within the width, Tab in the design\'s order, a report', async (page, how) => {
+  ['reflow: the window where it fits, no sideways scroll, every control within the width, Tab in the design\'s order, a report, the warning', async (page, how) => {
     const tabbed = await tabStops(page);
     same([...await page.evaluate(({ ids, win, width, height }) => [innerWidth < width || [document.getElementById(win).offsetWidth, document.getElementById(win).offsetHeight].join() === `${width},${height}`,
       document.documentElement.scrollWidth <= innerWidth, ...ids.filter((i) => {
@@ -511,6 +511,10 @@ const REFLOW = [
       })], { ids: design.controls.map((c) => c.id), win: PAGE.window, width: design.client.widthPx, height: design.client.heightPx }), ...tabbed.map((t) => t.id)],
     [true, true, ...design.focusOrder.map(idOf)], 'the window where it fits, no sideways scroll, controls out of width, Tab chain');
     same(await report(page, { method: 3, boxes: ['170', '72', '90'], how }), native(3, ['170', '72', '90']), 'report');
+    await report(page, { boxes: ['170', '72', '9e9'], how, close: null });
+    same(await page.evaluate((id) => [document.getElementById(id).open, document.getElementById(id).getBoundingClientRect().right <= innerWidth,
+      document.documentElement.scrollWidth <= innerWidth], PAGE.warning), [true, true, true], 'the warning open, within the width');
+    await closeWarnings(page);
   }],
   ['1.4.11: box frames and the focus ring 3:1 against what is around them and every face', async (page) => {
     const frames = await page.evaluate((ids) => ids.map((i) => getComputedStyle(document.getElementById(i)).borderTopColor), [...BOXES, 'Text1(0)'].map(idOf));
