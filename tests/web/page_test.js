@@ -501,19 +501,31 @@ const luminance = (css) => css.match(/[\d.]+/g).slice(0, 3).map((c) => c / 255)
   .map((c) => (c <= 0.03928 ? c / 12.92 : ((c + 0.055) / 1.055) ** 2.4)).reduce((l, c, i) => l + c * [0.2126, 0.7152, 0.0722][i], 0);
 const contrast = (a, b) => (Math.max(luminance(a), luminance(b)) + 0.05) / (Math.min(luminance(a), luminance(b)) + 0.05);
 const FACES = [design.windowColour, ...design.controls.map((c) => c.colour).filter(Boolean)].map((c) => `rgb(${c.join(', ')})`);
+const CAPTION_SIZE = `${design.font.pointSize * 4 / 3}px`;
+// No sideways scroll, then those of the elements that are not within the width.
+const withinWidth = (page, ids) => page.evaluate((i) => [document.documentElement.scrollWidth <= innerWidth, ...i.filter((id) => {
+  const r = document.getElementById(id).getBoundingClientRect();
+  return !r.width || r.left < 0 || r.right > innerWidth;
+})], ids);
+const captionSizes = (page) => page.$$eval('.fit', (f) => [...new Set(f.map((c) => getComputedStyle(c).fontSize))]);
+// The text spaced out as a reader's own style does (or no more), and the page
+// settled after it.
+const spaceText = (page, on) => page.evaluate(async (rules) => {
+  const spaced = new CSSStyleSheet();
+  for (const rule of rules) spaced.insertRule(rule);
+  document.adoptedStyleSheets = rules.length ? [spaced] : [];
+  for (let frame = 0; frame < 3; frame++) await new Promise(requestAnimationFrame);
+}, on ? ['* { line-height: 1.5 !important; letter-spacing: 0.12em !important; word-spacing: 0.16em !important }',
+  'p { margin-bottom: 2em !important }'] : []);
 const REFLOW = [
-  ['reflow: the window where it fits, no sideways scroll, every control within the width, Tab in the design\'s order, a report, the warning', async (page, how) => {
-    const tabbed = await tabStops(page);
-    same([...await page.evaluate(({ ids, win, width, height }) => [innerWidth < width || [document.getElementById(win).offsetWidth, document.getElementById(win).offsetHeight].join() === `${width},${height}`,
-      document.documentElement.scrollWidth <= innerWidth, ...ids.filter((i) => {
-        const r = document.getElementById(i).getBoundingClientRect();
-        return !r.width || r.left < 0 || r.right > innerWidth;
-      })], { ids: design.controls.map((c) => c.id), win: PAGE.window, width: design.client.widthPx, height: design.client.heightPx }), ...tabbed.map((t) => t.id)],
-    [true, true, ...design.focusOrder.map(idOf)], 'the window where it fits, no sideways scroll, controls out of width, Tab chain');
+  ['reflow: the window where it fits, else no sideways scroll; every control within the width, its captions at the design\'s size; Tab in the design\'s order; a report; the warning', async (page, how) => {
+    const [width, shown] = await page.$eval(`#${PAGE.window}`, (w) => [innerWidth, `${w.offsetWidth} x ${w.offsetHeight}`]);
+    ok(width < design.client.widthPx || shown === `${design.client.widthPx} x ${design.client.heightPx}`, `the window ${shown} px on a screen ${width} px wide`);
+    same([...await withinWidth(page, design.controls.map((c) => c.id)), ...await captionSizes(page), ...(await tabStops(page)).map((t) => t.id)],
+      [true, CAPTION_SIZE, ...design.focusOrder.map(idOf)], 'no sideways scroll, controls out of width, caption sizes, Tab chain');
     same(await report(page, { method: 3, boxes: ['170', '72', '90'], how }), native(3, ['170', '72', '90']), 'report');
     await report(page, { boxes: ['170', '72', '9e9'], how, close: null });
-    same(await page.evaluate((id) => [document.getElementById(id).open, document.getElementById(id).getBoundingClientRect().right <= innerWidth,
-      document.documentElement.scrollWidth <= innerWidth], PAGE.warning), [true, true, true], 'the warning open, within the width');
+    same([await warningOpen(page), ...await withinWidth(page, [PAGE.warning])], [true, true], 'the warning open, no sideways scroll, out of width');
     await closeWarnings(page);
   }],
   ['1.4.11: box frames and the focus ring 3:1 against what is around them and every face', async (page) => {
@@ -522,17 +534,13 @@ const REFLOW = [
       .filter(([, a, b]) => contrast(a, b) < 3).map(([what, a, b]) => `${what}: ${a} on ${b} ${contrast(a, b).toFixed(2)}:1`);
     same(low, [], 'below 3:1');
   }],
-  ['1.4.12: no caption cut with the text spaced out', async (page) => same(await page.evaluate(async () => {
-    const spaced = new CSSStyleSheet();
-    spaced.insertRule('* { line-height: 1.5 !important; letter-spacing: 0.12em !important; word-spacing: 0.16em !important }');
-    spaced.insertRule('p { margin-bottom: 2em !important }');
-    document.adoptedStyleSheets = [spaced];
-    for (let frame = 0; frame < 3; frame++) await new Promise(requestAnimationFrame);  // refitted
-    const cut = [...document.querySelectorAll('.fit')].filter((c) => c.getClientRects().length).flatMap((c) => [c, c.closest('.face')])
-      .filter((c) => c.scrollWidth > c.clientWidth || c.scrollHeight > c.clientHeight).map((c) => c.id || c.textContent);
-    document.adoptedStyleSheets = [];
-    return cut;
-  }), [], 'captions cut')],
+  ['1.4.12: no caption cut with the text spaced out', async (page) => {
+    await spaceText(page, true);
+    const cut = await page.$$eval('.fit', (f) => f.filter((c) => c.getClientRects().length).flatMap((c) => [c, c.closest('.face')])
+      .filter((c) => c.scrollWidth > c.clientWidth || c.scrollHeight > c.clientHeight).map((c) => c.id || c.textContent));
+    await spaceText(page, false);
+    same(cut, [], 'captions cut');
+  }],
   ['2.5.8: every target 24 x 24 px, or its label is', async (page) => same(await page.evaluate((ids) => ids.filter((i) => {
     const el = document.getElementById(i);
     return ![el, ...el.labels || []].some((t) => t.getBoundingClientRect().width >= 24 && t.getBoundingClientRect().height >= 24);
@@ -550,7 +558,7 @@ async function tabStops(page) {
       const el = document.activeElement;
       let under = el.parentElement;
       while (getComputedStyle(under).backgroundColor === 'rgba(0, 0, 0, 0)') under = under.parentElement;
-      const cs = getComputedStyle(el, null);
+      const cs = getComputedStyle(el);
       return { id: el.id, outline: [cs.outlineStyle, cs.outlineWidth, cs.outlineColor], around: getComputedStyle(under).backgroundColor };
     }));
     await page.keyboard.press('Tab');
@@ -559,8 +567,9 @@ async function tabStops(page) {
 }
 groups.reflow = async () => {
   const phone = { isMobile: true, hasTouch: true, deviceScaleFactor: 2 };
+  const zoomed = { width: 320, height: 256 };
   for (const [view, options] of [
-    ['400 % zoom of a 1280 px screen', { viewport: { width: 320, height: 256 }, deviceScaleFactor: 4 }],
+    ['400 % zoom of a 1280 px screen', { viewport: zoomed, deviceScaleFactor: 4 }],
     ['phone 320 x 568', { viewport: { width: 320, height: 568 }, ...phone }],
     ['landscape phone 568 x 320', { viewport: { width: 568, height: 320 }, ...phone }],
     ['the window at its own width', { viewport: { width: design.client.widthPx, height: 400 } }],
@@ -568,6 +577,17 @@ groups.reflow = async () => {
     const s = await open(`reflow, ${view}`, options);
     await s.page.click(optionLabel(3));  // every control shown
     for (const [criterion, test] of REFLOW) await check(`reflow, ${view}: ${criterion}`, () => test(s.page, options.hasTouch ? 'tap' : 'click'));
+    // Zoomed in after captions were fitted smaller in the window (here
+    // spaced out): the column draws them at the design's size again.
+    if (options.viewport.width === design.client.widthPx) {
+      await check(`reflow, ${view}: zoomed in after loading, every caption at the design's size`, async () => {
+        await spaceText(s.page, true);
+        ok((await captionSizes(s.page)).length > 1, 'no caption fitted smaller in the window');
+        await s.page.setViewportSize(zoomed);
+        await spaceText(s.page, true);
+        same(await captionSizes(s.page), [CAPTION_SIZE], 'caption sizes');
+      });
+    }
     await s.close();
   }
 };
