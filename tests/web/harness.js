@@ -153,6 +153,46 @@ async function report(d, { method = null, boxes, how = 'click', close = 'Escape'
   return { output: out, warnings, boxes: held };
 }
 
+// The window, what shows at start, then every control's box (relative to the
+// window, within `tolerance` CSS px), colour and caption, and that no caption is cut.
+async function layout(d, group, tolerance) {
+  await check(`${group}: the window, what shows at start`, async () => {
+    const w = await d.evaluate((id) => {
+      const r = document.getElementById(id).getBoundingClientRect();
+      const cs = getComputedStyle(document.getElementById(id));
+      return [r.width, r.height, cs.backgroundColor, Math.round(parseFloat(cs.fontSize) * 100) / 100,
+        cs.fontFamily.split(',')[0].replace(/"/g, ''), document.title, document.documentElement.lang];
+    }, PAGE.window);
+    same([...w, await output(d), ...await Promise.all(design.controls.map((c) => isShown(d, c.id)))],
+      [design.client.widthPx, design.client.heightPx, `rgb(${design.windowColour.join(', ')})`,
+        Math.round(design.font.pointSize * 400 / 3) / 100, design.font.family, design.caption, LANGUAGE,
+        lf(design.referenceText), ...design.controls.map((c) => !c.hiddenAtStart)],
+      'width, height, colour, font size and family, title, language, output, each control shown');
+  });
+  await d.click(optionLabel(3));  // the chest-girth row shows
+  for (const c of design.controls) {
+    await check(`${group}: ${c.name} in its place, its caption whole`, async () => {
+      const got = await d.evaluate(({ c: { id, kind }, win }) => {
+        const face = document.getElementById(kind === 'option' ? `${id}-box` : id);
+        const w = document.getElementById(win).getBoundingClientRect();
+        const r = face.getBoundingClientRect();
+        // The caption's own text (an option's is in its label) within the face.
+        const holder = kind === 'option' ? document.querySelector(`label[for="${id}"]`) : face;
+        const range = document.createRange();
+        range.selectNodeContents(holder);
+        const t = range.getBoundingClientRect();
+        const cut = t.width > 0 && (t.left < r.left - 0.5 || t.right > r.right + 0.5 || t.top < r.top - 0.5 || t.bottom > r.bottom + 0.5);
+        return { left: r.left - w.left, top: r.top - w.top, width: r.width, height: r.height,
+          colour: getComputedStyle(face).backgroundColor, caption: holder.textContent.trim(), cut };
+      }, { c, win: PAGE.window });
+      for (const k of ['left', 'top', 'width', 'height']) ok(Math.abs(got[k] - c.px[k]) <= tolerance, `${k} is ${got[k]} px, the design's ${c.px[k]} px`);
+      if (c.colour) same(got.colour, `rgb(${c.colour.join(', ')})`, 'colour');
+      if (c.caption) same(got.caption, c.caption.trim(), 'caption');
+      ok(!got.cut, `the caption is cut: it does not fit its ${got.width} x ${got.height} px face`);
+    });
+  }
+}
+
 // The last line of a run: "N passed, N failed", and its exit status.
 function finish(started, where) {
   console.log(`(${where}, ${((Date.now() - started) / 1000).toFixed(1)} s)`);
@@ -162,4 +202,4 @@ function finish(started, where) {
 
 module.exports = { args, design, control, idOf, q, optionLabel, BOXES, OPTIONS, lf, SEPARATOR, CLEARED, LANGUAGE, PAGE,
   nativeReports, native, counts, check, ok, same, within, until, waitReady, values, output, isShown, focused, warningOpen,
-  closeWarnings, report, finish };
+  closeWarnings, report, layout, finish };
