@@ -77,11 +77,13 @@ async function puppeteerEngine(name, language) {
   const browser = name === 'chromium'
     ? await puppeteer.launch({ browser: 'chrome', executablePath: need(process.env.TEGLOMER_CHROMIUM || '/usr/bin/chromium', 'chromium'),
       headless: true, env, args: [...CHROMIUM_FLAGS, `--lang=${language}`], defaultViewport: { width: 1024, height: 768 } })
-    : await puppeteer.launch({ browser: 'firefox', executablePath: need('/usr/bin/firefox-esr', 'firefox-esr'),
+    : await puppeteer.launch({ browser: 'firefox', executablePath: need(process.env.TEGLOMER_FIREFOX || '/usr/bin/firefox-esr', 'firefox-esr'),
       headless: true, env, extraPrefsFirefox: FIREFOX_PREFS(language), defaultViewport: { width: 1024, height: 768 } });
   return {
     version: await browser.version(),
-    async open(url) {
+    // Chromium's language is a page's own; the others' is the browser's.
+    anyLanguage: name === 'chromium',
+    async open(url, pageLanguage = language) {
       const page = await (await browser.createBrowserContext()).newPage();
       page.setDefaultTimeout(5000);
       const problems = [];
@@ -89,7 +91,7 @@ async function puppeteerEngine(name, language) {
       page.on('pageerror', (e) => problems.push(`uncaught: ${e.message}`));
       await page.evaluateOnNewDocument(recorder);
       // Headless Chromium's JavaScript takes its locale from DevTools only.
-      if (name === 'chromium') await (await page.createCDPSession()).send('Emulation.setLocaleOverride', { locale: language });
+      if (name === 'chromium') await (await page.createCDPSession()).send('Emulation.setLocaleOverride', { locale: pageLanguage });
       const d = {
         evaluate: (fn, arg) => page.evaluate(fn, arg),
         click: (selector) => page.click(selector),
@@ -140,7 +142,7 @@ function child(file, argv, options, what) {
 async function webkitEngine(language) {
   const minibrowser = ['/usr/lib/x86_64-linux-gnu/webkit2gtk-4.1/MiniBrowser', '/usr/lib/x86_64-linux-gnu/webkit2gtk-4.0/MiniBrowser']
     .find((f) => fs.existsSync(f)) || need('/usr/lib/x86_64-linux-gnu/webkit2gtk-4.1/MiniBrowser', 'libwebkit2gtk-4.1-0');
-  const driverPath = need('/usr/bin/WebKitWebDriver', 'webkit2gtk-driver');
+  const driverPath = need(process.env.TEGLOMER_WEBKITWEBDRIVER || '/usr/bin/WebKitWebDriver', 'webkit2gtk-driver');
   need('/usr/bin/Xvfb', 'xvfb');
   const { WebDriver, Capabilities, By, Key } = load('selenium-webdriver');
   const { Executor, HttpClient } = load('selenium-webdriver/http');

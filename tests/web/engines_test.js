@@ -162,20 +162,25 @@ const LANGUAGES = {
   });
   server = await serve(args.site);
   try {
-    for (const [language, groups] of Object.entries(LANGUAGES)) {
-      const browser = await ENGINES[engine](language);
-      try {
-        if (language === 'bg-BG') console.log(`${engine} ${browser.version}`);
-        const d = await browser.open(server.url);
+    let browser = null;
+    try {
+      for (const [language, groups] of Object.entries(LANGUAGES)) {
+        if (!browser || !browser.anyLanguage) {
+          if (browser) await browser.close();
+          browser = null;
+          browser = await ENGINES[engine](language);
+          console.log(`${engine} ${browser.version} in ${language}`);
+        }
+        const d = await browser.open(server.url, language);
         for (const [name, group] of Object.entries(groups)) {
           const t = Date.now();
           await group(d, language).catch((e) => check(`${name}: stopped`, () => { throw new Error(e.stack || e); }));
           console.log(`${name} ${language}: ${((Date.now() - t) / 1000).toFixed(1)} s`);
         }
         await check(`${language}: no script errors and no CSP violations`, async () => same(await d.problems(), [], 'problems'));
-      } finally {
-        await browser.close();
       }
+    } finally {
+      if (browser) await browser.close();
     }
   } catch (e) {
     await check(`${engine}: runs`, () => { throw e; });
