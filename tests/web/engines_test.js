@@ -140,6 +140,21 @@ async function offline(d) {
   });
 }
 
+// That the check for errors and CSP violations can fail: an image from
+// elsewhere, which the page's policy blocks, and an error no one catches.
+const heard = (d) => async () => {
+  await d.evaluate(() => {
+    document.body.append(Object.assign(document.createElement('img'), { src: 'http://192.0.2.1/blocked.png' }));
+    setTimeout(() => { throw new Error('thrown for the test'); });
+  });
+  const p = [];
+  const got = await until(async () => {
+    p.push(...await d.problems());
+    return p.some((m) => /^CSP: .*192\.0\.2\.1/.test(m)) && p.some((m) => /thrown for the test/.test(m)) && p;
+  }, 5000, 'a CSP violation and an uncaught error recorded');
+  ok(got.length, 'nothing recorded');
+};
+
 // The groups in each language, in order on one page.
 const LANGUAGES = {
   'bg-BG': { layout: (d) => layout(d, 'layout', TOLERANCE[engine]), reports, keyboard, dialog, offline },
@@ -178,6 +193,7 @@ const LANGUAGES = {
           console.log(`${name} ${language}: ${((Date.now() - t) / 1000).toFixed(1)} s`);
         }
         await check(`${language}: no script errors and no CSP violations`, async () => same(await d.problems(), [], 'problems'));
+        if (language === 'bg-BG') await check('the page\'s errors and CSP violations are heard', heard(d));
       }
     } finally {
       if (browser) await browser.close();
