@@ -13,7 +13,7 @@ const os = require('os');
 const path = require('path');
 const { spawnSync } = require('child_process');
 const { serve, launch, openPage, waitReady, devtools, driverOf } = require('./browser');
-const { args, design, control, idOf, q, optionLabel, OPTIONS, CLEARED, LANGUAGE, PAGE, SEPARATOR, nativeReports, native,
+const { args, design, control, idOf, q, optionLabel, BOXES, OPTIONS, CLEARED, LANGUAGE, PAGE, SEPARATOR, nativeReports, native,
   counts, check, ok, same, within, output, warningOpen, closeWarnings, report, layout, finish } = require('./harness');
 
 // --- the page ----------------------------------------------------------------
