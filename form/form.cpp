@@ -46,8 +46,25 @@ void Form::Calculate() {
     const std::string chestGirth = state_.InputText(kChestGirth);
     calc::Report report(decimalSeparator_);
     bool overflow = false;
+    const calc::Inputs inputs{height, weight, chestGirth};
     try {
-        kMethods[methodIndex_].procedure({height, weight, chestGirth}, report);
+        // Called directly, not through a table of function pointers: an
+        // exception thrown below an indirect call escaped this catch in one
+        // browser's WebAssembly interpreter (WebKit's).
+        switch (methodIndex_) {
+            case 0:
+                calc::CalcBodyMassIndex(inputs, report);
+                break;
+            case 1:
+                calc::CalcBroca(inputs, report);
+                break;
+            case 2:
+                calc::CalcBreitman(inputs, report);
+                break;
+            default:  // kBorngard
+                calc::CalcBorngard(inputs, report);
+                break;
+        }
     } catch (const calc::Overflow&) {
         overflow = true;
     }

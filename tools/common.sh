@@ -96,12 +96,14 @@ configure_and_build() {
     cmake --build "$dir" -j "$JOBS"
 }
 
-# The page tests and benchmark: Debian's Chromium and Node, and the fonts the
-# page is laid out with and checked with. Debian's npm only where `npm` is
-# missing: a nodejs from another repository bundles its own, which Debian's
-# package would conflict with.
+# The page tests and benchmark: Node and the three browser engines the page
+# is tested in (Chromium; Firefox ESR; WebKitGTK's driver, which brings its
+# MiniBrowser, on a display of its own from Xvfb), and the fonts the page is
+# laid out with and checked with. Debian's npm only where `npm` is missing:
+# a nodejs from another repository bundles its own, which Debian's package
+# would conflict with.
 need_page_packages() {
-    need_packages chromium nodejs fonts-liberation fonts-dejavu-core
+    need_packages chromium firefox-esr webkit2gtk-driver xvfb nodejs fonts-liberation fonts-dejavu-core
     command -v npm >/dev/null 2>&1 || need_packages npm
 }
 

@@ -87,7 +87,8 @@ std::string Px(int twips) { return std::to_string(design::Pixels(twips)); }
 // Each kind's element, in the order of design::Kind; a label that names no
 // box is the window's heading. Focusable ones come in the design's focus
 // order, so Tab follows it without tabindex. An option is a Tab stop of its
-// own, as in the window: radios of no common name, made one choice by
+// own, as in the window: radios each of a name of its own (one browser
+// takes radios of no name for one group, a single Tab stop), made one choice by
 // app.js, told to screen readers as the n-th of the four. Enter in a box
 // does what "Изчисли" does. The output box is read-only for typing, but
 // selectable and copyable; the parser drops the line feed after its tag, so
@@ -97,7 +98,7 @@ constexpr std::string_view kHeading =
     R"(<h1 id="@ID@" class="face fit"@HIDDEN@><span>@CAPTION@</span></h1>)";
 constexpr std::string_view kElements[] = {
     R"(<label id="@ID@" for="@FOR@" class="face fit"@HIDDEN@><span>@CAPTION@</span></label>)",
-    R"(<div id="@ID@-box" class="face option"@HIDDEN@><input type="radio" id="@ID@" value="@INDEX@" aria-posinset="@POSITION@" aria-setsize="@OPTIONS@"><label for="@ID@" class="fit"><span>@CAPTION@</span></label></div>)",
+    R"(<div id="@ID@-box" class="face option"@HIDDEN@><input type="radio" id="@ID@" name="@ID@" value="@INDEX@" aria-posinset="@POSITION@" aria-setsize="@OPTIONS@"><label for="@ID@" class="fit"><span>@CAPTION@</span></label></div>)",
     R"(<input type="text" id="@ID@" maxlength="@LENGTH@" data-command="@CALCULATE@" inputmode="decimal" autocomplete="off" spellcheck="false"@HIDDEN@>)",
     R"(<button type="button" id="@ID@" class="face fit" data-command="@INDEX@"@HIDDEN@><span>@CAPTION@</span></button>)",
     "<textarea id=\"@ID@\" readonly "

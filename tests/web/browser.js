@@ -56,6 +56,16 @@ async function openPage(browser, url, options = {}) {
 const waitReady = (page) =>
   page.waitForFunction(() => document.documentElement.dataset.ready === '1', null, { timeout: 15000 });
 
+// A Playwright page as harness.js drives one.
+const driverOf = (page) => ({
+  evaluate: (fn, arg) => page.evaluate(fn, arg),
+  click: (selector) => page.click(selector),
+  tap: (selector) => page.tap(selector),
+  fill: (selector, text) => page.fill(selector, text),
+  press: (selector, key) => (selector ? page.press(selector, key) : page.keyboard.press(key)),
+  reload: () => page.reload().then(() => waitReady(page)),
+});
+
 // Chromium's own view through DevTools: the fonts a node is drawn in, and its
 // accessibility node ({own, nodes}: with its relatives, ancestors among them).
 async function devtools({ page, context }) {
@@ -78,4 +88,4 @@ async function devtools({ page, context }) {
   };
 }
 
-module.exports = { serve, launch, openPage, waitReady, devtools };
+module.exports = { serve, launch, openPage, waitReady, devtools, driverOf };
