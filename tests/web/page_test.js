@@ -275,34 +275,34 @@ const spaceText = (page, on) => page.evaluate(async (rules) => {
 }, on ? ['* { line-height: 1.5 !important; letter-spacing: 0.12em !important; word-spacing: 0.16em !important }',
   'p { margin-bottom: 2em !important }'] : []);
 const REFLOW = [
-  ['reflow: the window where it fits, else no sideways scroll; every control within the width, its captions at the design\'s size; Tab in the design\'s order; a report; the warning', async (page, how) => {
+  ['reflow: the window where it fits, else no sideways scroll; every control within the width, its captions at the design\'s size; Tab in the design\'s order; a report; the warning', async ({ page, d }, how) => {
     const [width, shown] = await page.$eval(`#${PAGE.window}`, (w) => [innerWidth, `${w.offsetWidth} x ${w.offsetHeight}`]);
     ok(width < design.client.widthPx || shown === `${design.client.widthPx} x ${design.client.heightPx}`, `the window ${shown} px on a screen ${width} px wide`);
     same([...await withinWidth(page, design.controls.map((c) => c.id)), ...await captionSizes(page), ...(await tabStops(page)).map((t) => t.id)],
       [true, CAPTION_SIZE, ...design.focusOrder.map(idOf)], 'no sideways scroll, controls out of width, caption sizes, Tab chain');
-    same(await report(page, { method: 3, boxes: ['170', '72', '90'], how }), native(3, ['170', '72', '90']), 'report');
-    await report(page, { boxes: ['170', '72', '9e9'], how, close: null });
-    same([await warningOpen(page), ...await withinWidth(page, [PAGE.warning])], [true, true], 'the warning open, no sideways scroll, out of width');
-    await closeWarnings(page);
+    same(await report(d, { method: 3, boxes: ['170', '72', '90'], how }), native(3, ['170', '72', '90']), 'report');
+    await report(d, { boxes: ['170', '72', '9e9'], how, close: null });
+    same([await warningOpen(d), ...await withinWidth(page, [PAGE.warning])], [true, true], 'the warning open, no sideways scroll, out of width');
+    await closeWarnings(d);
   }],
-  ['1.4.11: box frames and the focus ring 3:1 against what is around them and every face', async (page) => {
+  ['1.4.11: box frames and the focus ring 3:1 against what is around them and every face', async ({ page }) => {
     const frames = await page.evaluate((ids) => ids.map((i) => getComputedStyle(document.getElementById(i)).borderTopColor), [...BOXES, 'Text1(0)'].map(idOf));
     const low = [...frames.map((f, i) => [`frame ${i}`, f, FACES[0]]), ...(await tabStops(page)).flatMap((t) => [t.around, ...FACES].map((f) => [t.id, t.outline[2], f]))]
       .filter(([, a, b]) => contrast(a, b) < 3).map(([what, a, b]) => `${what}: ${a} on ${b} ${contrast(a, b).toFixed(2)}:1`);
     same(low, [], 'below 3:1');
   }],
-  ['1.4.12: no caption cut with the text spaced out', async (page) => {
+  ['1.4.12: no caption cut with the text spaced out', async ({ page }) => {
     await spaceText(page, true);
     const cut = await page.$$eval('.fit', (f) => f.filter((c) => c.getClientRects().length).flatMap((c) => [c, c.closest('.face')])
       .filter((c) => c.scrollWidth > c.clientWidth || c.scrollHeight > c.clientHeight).map((c) => c.id || c.textContent));
     await spaceText(page, false);
     same(cut, [], 'captions cut');
   }],
-  ['2.5.8: every target 24 x 24 px, or its label is', async (page) => same(await page.evaluate((ids) => ids.filter((i) => {
+  ['2.5.8: every target 24 x 24 px, or its label is', async ({ page }) => same(await page.evaluate((ids) => ids.filter((i) => {
     const el = document.getElementById(i);
     return ![el, ...el.labels || []].some((t) => t.getBoundingClientRect().width >= 24 && t.getBoundingClientRect().height >= 24);
   }), design.focusOrder.map(idOf)), [], 'targets too small')],
-  ['2.4.7: every stop reached by Tab shows a ring', async (page) => same((await tabStops(page))
+  ['2.4.7: every stop reached by Tab shows a ring', async ({ page }) => same((await tabStops(page))
     .filter((t) => t.outline[0] === 'none' || parseFloat(t.outline[1]) < 2).map((t) => t.id), [], 'stops without a ring')],
 ];
 // Tab from the first stop to the last: each one's id, outline, and the colour it is drawn on.
@@ -333,7 +333,7 @@ groups.reflow = async () => {
   ]) {
     const s = await open(`reflow, ${view}`, options);
     await s.page.click(optionLabel(3));  // every control shown
-    for (const [criterion, test] of REFLOW) await check(`reflow, ${view}: ${criterion}`, () => test(s.page, options.hasTouch ? 'tap' : 'click'));
+    for (const [criterion, test] of REFLOW) await check(`reflow, ${view}: ${criterion}`, () => test(s, options.hasTouch ? 'tap' : 'click'));
     // Zoomed in after captions were fitted smaller in the window (here
     // spaced out): the column draws them at the design's size again.
     if (options.viewport.width === design.client.widthPx) {
