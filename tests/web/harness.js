@@ -181,7 +181,9 @@ async function layout(d, group, tolerance) {
         const range = document.createRange();
         range.selectNodeContents(holder);
         const t = range.getBoundingClientRect();
-        const cut = t.width > 0 && (t.left < r.left - 0.5 || t.right > r.right + 0.5 || t.top < r.top - 0.5 || t.bottom > r.bottom + 0.5);
+        // Cut: its text out of the face, or the face's content overflowing it.
+        const cut = (t.width > 0 && (t.left < r.left - 0.5 || t.right > r.right + 0.5 || t.top < r.top - 0.5 || t.bottom > r.bottom + 0.5)) ||
+          (['label', 'option', 'button'].includes(kind) && (face.scrollWidth > face.clientWidth || face.scrollHeight > face.clientHeight));
         return { left: r.left - w.left, top: r.top - w.top, width: r.width, height: r.height,
           colour: getComputedStyle(face).backgroundColor, caption: holder.textContent.trim(), cut };
       }, { c, win: PAGE.window });
