@@ -12,7 +12,7 @@ const net = require('net');
 const os = require('os');
 const path = require('path');
 const { spawn } = require('child_process');
-const { until, waitReady } = require('./harness');
+const { until, waitReady, within } = require('./harness');
 
 // Selenium Manager would fetch a driver; it must never run. Set before
 // selenium-webdriver is loaded: the path it would run is a tripwire that
@@ -132,7 +132,7 @@ const freePort = () => new Promise((resolve, reject) => {
 });
 // A process of our own that must not die before close(); its death is an error.
 function child(file, argv, options, what) {
-  const p = spawn(file, argv, { stdio: ['ignore', 'ignore', 'pipe', 'pipe'], ...options });
+  const p = spawn(file, argv, { stdio: ['ignore', 'ignore', 'pipe'], ...options });
   let err = '';
   p.stderr.on('data', (b) => { err = (err + b).slice(-2000); });
   p.exited = new Promise((resolve) => p.on('exit', (code, signal) => resolve(`${what} ended (${code ?? signal}): ${err}`)));
@@ -140,16 +140,19 @@ function child(file, argv, options, what) {
 }
 
 async function webkitEngine(language) {
-  const minibrowser = ['/usr/lib/x86_64-linux-gnu/webkit2gtk-4.1/MiniBrowser', '/usr/lib/x86_64-linux-gnu/webkit2gtk-4.0/MiniBrowser']
-    .find((f) => fs.existsSync(f)) || need('/usr/lib/x86_64-linux-gnu/webkit2gtk-4.1/MiniBrowser', 'libwebkit2gtk-4.1-0');
+  // The browser the driver runs: WebKitGTK's own, in its library's folder.
+  const minibrowser = fs.readdirSync('/usr/lib').map((d) => path.join('/usr/lib', d, 'webkit2gtk-4.1/MiniBrowser'))
+    .find((f) => fs.existsSync(f)) || need('/usr/lib/ARCH/webkit2gtk-4.1/MiniBrowser', 'libwebkit2gtk-4.1-0');
   const driverPath = need(process.env.TEGLOMER_WEBKITWEBDRIVER || '/usr/bin/WebKitWebDriver', 'webkit2gtk-driver');
   need('/usr/bin/Xvfb', 'xvfb');
   const { WebDriver, Capabilities, By, Key } = load('selenium-webdriver');
   const { Executor, HttpClient } = load('selenium-webdriver/http');
   // A display of its own: Xvfb picks a free one and writes its number to fd 3.
-  const xvfb = child('/usr/bin/Xvfb', ['-displayfd', '3', '-screen', '0', '1280x1024x24', '-nolisten', 'tcp'], {}, 'Xvfb');
-  const display = await Promise.race([xvfb.exited.then((m) => { throw new Error(m); }),
-    new Promise((resolve) => { let s = ''; xvfb.stdio[3].on('data', (b) => { s += b; if (s.includes('\n')) resolve(s.trim()); }); })]);
+  const xvfb = child('/usr/bin/Xvfb', ['-displayfd', '3', '-screen', '0', '1280x1024x24', '-nolisten', 'tcp'],
+    { stdio: ['ignore', 'ignore', 'pipe', 'pipe'] }, 'Xvfb');
+  const display = await within(Promise.race([xvfb.exited.then((m) => { throw new Error(m); }),
+    new Promise((resolve) => { let s = ''; xvfb.stdio[3].on('data', (b) => { s += b; if (s.includes('\n')) resolve(s.trim()); }); })]),
+  10000, 'Xvfb giving its display').catch((e) => { xvfb.kill(); throw e; });
   const port = await freePort();
   const env = { ...process.env, DISPLAY: `:${display}`, LANG: posix(language), LANGUAGE: language.replace('-', '_') };
   const wd = child(driverPath, [`--port=${port}`, '--host=127.0.0.1'], { env }, 'WebKitWebDriver');
