@@ -81,16 +81,22 @@ async function puppeteerEngine(name, language) {
       headless: true, env, extraPrefsFirefox: FIREFOX_PREFS(language), defaultViewport: { width: 1024, height: 768 } });
   return {
     version: await browser.version(),
-    // Chromium's language is a page's own; the others' is the browser's.
-    anyLanguage: name === 'chromium',
+    // A page in another language than the browser's: by DevTools in
+    // Chromium, by WebDriver BiDi's locale override in Firefox (rather than
+    // a second browser, with LANG and the prefs of that language).
+    anyLanguage: true,
     async open(url, pageLanguage = language) {
-      const page = await (await browser.createBrowserContext()).newPage();
+      const context = await browser.createBrowserContext();
+      if (name === 'firefox' && pageLanguage !== language) {
+        await browser.connection.send('emulation.setLocaleOverride', { locale: pageLanguage, userContexts: [context.id] });
+      }
+      const page = await context.newPage();
       page.setDefaultTimeout(5000);
       const problems = [];
       page.on('console', (m) => m.type() === 'error' && problems.push(`console: ${m.text()}`));
       page.on('pageerror', (e) => problems.push(`uncaught: ${e.message}`));
       await page.evaluateOnNewDocument(recorder);
-      // Headless Chromium's JavaScript takes its locale from DevTools only.
+      // Headless Chromium's JavaScript takes its locale from DevTools alone.
       if (name === 'chromium') await (await page.createCDPSession()).send('Emulation.setLocaleOverride', { locale: pageLanguage });
       const d = {
         evaluate: (fn, arg) => page.evaluate(fn, arg),
@@ -204,6 +210,7 @@ async function webkitEngine(language) {
   };
   return {
     version: (await driver.getCapabilities()).get('browserVersion'),
+    anyLanguage: false,  // WebKitGTK's is its environment's (LANG, LANGUAGE)
     async open(url) {
       await arrive(() => driver.get(url));
       return d;
