@@ -14,7 +14,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QStyleOptionFocusRect>
+#include <type_traits>
 
 #include "design/design.h"
 #include "design/presentation.h"
@@ -45,14 +45,53 @@ void PaintFace(QWidget* w, const design::Rgb& colour) {
     w->setAutoFillBackground(true);
 }
 
+// Drawn over what the style paints, under any style: the boxes' frame and
+// the ring round the control with the keyboard focus, both in the design's
+// colours, as the styles' own are too faint on the window's colours.
+template <class Base>
+class Edged : public Base {
+public:
+    using Base::Base;
+
+protected:
+    bool event(QEvent* e) override {
+        const bool handled = Base::event(e);
+        if (e->type() == QEvent::Paint) PaintEdges();
+        // The whole control: a scroll area repaints only its viewport.
+        if (e->type() == QEvent::FocusIn || e->type() == QEvent::FocusOut) this->update();
+        return handled;
+    }
+
+private:
+    static constexpr bool kBox =
+        std::is_base_of_v<QLineEdit, Base> || std::is_base_of_v<QPlainTextEdit, Base>;
+    void PaintEdges() {
+        const bool focused = this->hasFocus();
+        if (!kBox && !focused) return;
+        QPainter painter(this);
+        const QRectF r(this->rect());
+        painter.setBrush(Qt::NoBrush);
+        if (kBox) {
+            painter.setPen(QPen(ToColor(design::kBoxFrameColour), 1, Qt::SolidLine, Qt::SquareCap,
+                                Qt::MiterJoin));
+            painter.drawRect(r.adjusted(0.5, 0.5, -0.5, -0.5));
+        }
+        if (focused) {
+            painter.setPen(QPen(ToColor(design::kFocusColour), 2, Qt::SolidLine, Qt::SquareCap,
+                                Qt::MiterJoin));
+            painter.drawRect(r.adjusted(1, 1, -1, -1));
+        }
+    }
+};
+
 // A push button whose face is its colour under any platform style (styles
 // draw their own faces and ignore the palette): a raised edge that sinks
-// while pressed, a centred caption, and the style's focus frame.
-class ColouredButton : public QPushButton {
+// while pressed, and a centred caption.
+class ColouredButton : public Edged<QPushButton> {
 public:
     ColouredButton(const QString& caption, const QColor& face, const design::ButtonEdges& edges,
                    QWidget* parent)
-        : QPushButton(caption, parent) {
+        : Edged(caption, parent) {
         QPalette p = FacePalette(palette(), face);
         p.setColor(QPalette::Light, ToColor(edges.light));
         p.setColor(QPalette::Midlight, face.lighter(125));
@@ -76,7 +115,7 @@ protected:
             click();
             return;
         }
-        QPushButton::keyPressEvent(e);
+        Edged::keyPressEvent(e);
     }
     void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
@@ -86,13 +125,6 @@ protected:
         const QRect inside =
             rect().adjusted(3, 2, -3, -2).translated(isDown() ? QPoint(1, 1) : QPoint());
         painter.drawText(inside, Qt::AlignCenter | Qt::TextShowMnemonic, text());
-        if (hasFocus()) {
-            QStyleOptionFocusRect focus;
-            focus.initFrom(this);
-            focus.rect = rect().adjusted(4, 4, -4, -4);
-            focus.backgroundColor = p.color(QPalette::Button);
-            style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
-        }
     }
 };
 
@@ -100,18 +132,18 @@ protected:
 // that place on every focus change; the design gives each option button a
 // Tab stop of its own, so put them all back. The arrow keys still move
 // within the group.
-class OptionButton : public QRadioButton {
+class OptionButton : public Edged<QRadioButton> {
 public:
-    using QRadioButton::QRadioButton;
+    using Edged::Edged;
 
 protected:
     bool event(QEvent* e) override {
-        const bool handled = QRadioButton::event(e);
+        const bool handled = Edged::event(e);
         if (e->type() == QEvent::FocusIn || e->type() == QEvent::FocusOut) KeepTabStops();
         return handled;
     }
     void checkStateSet() override {
-        QRadioButton::checkStateSet();
+        Edged::checkStateSet();
         KeepTabStops();
     }
 
@@ -182,7 +214,7 @@ void Orlaven::Build(const QFont& font) {
                 break;
             }
             case design::Kind::TextBox: {
-                auto* box = new QLineEdit(this);
+                auto* box = new Edged<QLineEdit>(this);
                 box->setMaxLength(design::kInputMaxLength);
                 // Enter in a box does what "Изчисли" does.
                 connect(box, &QLineEdit::returnPressed, this,
@@ -201,7 +233,7 @@ void Orlaven::Build(const QFont& font) {
                 break;
             }
             case design::Kind::OutputBox: {
-                text1_ = new QPlainTextEdit(this);
+                text1_ = new Edged<QPlainTextEdit>(this);
                 // Read-only for typing, but the report can be selected and
                 // copied, and Tab moves on instead of being typed.
                 text1_->setReadOnly(true);

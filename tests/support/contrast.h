@@ -16,6 +16,8 @@ namespace testing_support {
 
 // The least contrast the guidelines accept for ordinary text.
 inline constexpr double kMinimumContrast = 4.5;
+// ... and for what shows where a control is, and the focus.
+inline constexpr double kMinimumNonTextContrast = 3.0;
 
 inline double Luminance(const QColor& c) {
     const auto linear = [](int value) {

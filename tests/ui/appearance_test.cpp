@@ -29,6 +29,7 @@ using testing_support::ColumnHasInk;
 using testing_support::ContrastRatio;
 using testing_support::DesignName;
 using testing_support::kMinimumContrast;
+using testing_support::kMinimumNonTextContrast;
 using testing_support::MeasureText;
 using ui::Q;
 
@@ -186,6 +187,14 @@ private slots:
                 for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
                     for (auto role : {QPalette::Base, QPalette::Text})
                         QCOMPARE(w->palette().color(group, role), themed.color(group, role));
+                // Where the box is shows: its frame against the window
+                // just outside it, midway down its left edge.
+                const QRect box = at(w->geometry());
+                const int middle = box.center().y();
+                const double frame = ContrastRatio(image.pixelColor(box.left(), middle),
+                                                   image.pixelColor(box.left() - 1, middle));
+                QVERIFY2(frame >= kMinimumNonTextContrast,
+                         qPrintable(DesignName(d) + ": frame " + QString::number(frame)));
                 if (d.kind == design::Kind::OutputBox && state != State::Disabled) {
                     const auto text = MeasureText(image, at(w->geometry().adjusted(4, 4, -24, -4)));
                     QCOMPARE(text.face, w->palette().color(QPalette::Base));
