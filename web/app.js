@@ -10,12 +10,16 @@
 
   // A caption wider than its face (a browser may stand in a wider font for
   // the design's) is drawn smaller, a step at a time, as the window does.
-  // Faces not shown yet are fitted when they show; one that fits keeps its size.
+  // Faces not shown yet are fitted when they show, each from the design's
+  // size. In one column (a narrow screen, style.css) captions wrap instead
+  // and keep that size, also when the screen narrows after fitting.
+  const column = matchMedia(win.dataset.column);
   const fitCaptions = () => {
     const step = Number(win.dataset.fitStep);
     const smallest = Number(win.dataset.fitSmallest);
     for (const face of win.querySelectorAll('.fit')) {
-      if (!face.getClientRects().length) continue;
+      face.style.fontSize = '';
+      if (column.matches || !face.getClientRects().length) continue;
       const caption = document.createRange();
       caption.selectNodeContents(face);
       const fits = () => {
@@ -32,6 +36,16 @@
     }
   };
   fitCaptions();
+  column.addEventListener('change', fitCaptions);
+  // A caption that changes size (spaced out by the reader's own style, in a
+  // font that came late) is fitted again, in the next frame: a size changed
+  // while sizes are being reported would be reported as an error.
+  let refit = 0;
+  const resized = new ResizeObserver(() => {
+    cancelAnimationFrame(refit);
+    refit = requestAnimationFrame(fitCaptions);
+  });
+  for (const caption of win.querySelectorAll('.fit > span')) resized.observe(caption);
 
   // The number format of the browser's language, as the window follows
   // the system's regional settings.

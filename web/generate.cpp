@@ -14,6 +14,7 @@
 #include <sstream>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "design/design.h"
@@ -46,6 +47,10 @@ constexpr std::string_view kContentSecurityPolicy =
 // the largest an installed app asks for.
 constexpr int kTabIcon = 32, kTouchIcon = 192;
 constexpr int kIconSizes[] = {kTabIcon, kTouchIcon, 512};
+// What a search engine shows of the page, from the methods' captions.
+constexpr std::string_view kDescriptionLead =
+    "Изчислява оптималното телесно тегло по избран метод: ";
+constexpr std::string_view kDescriptionEnd = ". Смята в браузъра, и без мрежа, и не изпраща нищо.";
 
 std::string Name(const ControlDesign& d) { return design::NameOf(d); }
 const ControlDesign& Control(std::string_view name) { return design::ControlNamed(name); }
@@ -87,13 +92,15 @@ std::string Px(int twips) { return std::to_string(design::Pixels(twips)); }
 // app.js, told to screen readers as the n-th of the four. Enter in a box
 // does what "Изчисли" does. The output box is read-only for typing, but
 // selectable and copyable; the parser drops the line feed after its tag, so
-// the text keeps its first character whatever it is.
-constexpr std::string_view kHeading = R"(<h1 id="@ID@" class="face fit"@HIDDEN@>@CAPTION@</h1>)";
+// the text keeps its first character whatever it is. A caption is a span of
+// its own, whose size app.js watches.
+constexpr std::string_view kHeading =
+    R"(<h1 id="@ID@" class="face fit"@HIDDEN@><span>@CAPTION@</span></h1>)";
 constexpr std::string_view kElements[] = {
-    R"(<label id="@ID@" for="@FOR@" class="face fit"@HIDDEN@>@CAPTION@</label>)",
-    R"(<div id="@ID@-box" class="face option"@HIDDEN@><input type="radio" id="@ID@" name="@ID@" value="@INDEX@" aria-posinset="@POSITION@" aria-setsize="@OPTIONS@"><label for="@ID@" class="fit">@CAPTION@</label></div>)",
+    R"(<label id="@ID@" for="@FOR@" class="face fit"@HIDDEN@><span>@CAPTION@</span></label>)",
+    R"(<div id="@ID@-box" class="face option"@HIDDEN@><input type="radio" id="@ID@" name="@ID@" value="@INDEX@" aria-posinset="@POSITION@" aria-setsize="@OPTIONS@"><label for="@ID@" class="fit"><span>@CAPTION@</span></label></div>)",
     R"(<input type="text" id="@ID@" maxlength="@LENGTH@" data-command="@CALCULATE@" inputmode="decimal" autocomplete="off" spellcheck="false"@HIDDEN@>)",
-    R"(<button type="button" id="@ID@" class="face fit" data-command="@INDEX@"@HIDDEN@>@CAPTION@</button>)",
+    R"(<button type="button" id="@ID@" class="face fit" data-command="@INDEX@"@HIDDEN@><span>@CAPTION@</span></button>)",
     "<textarea id=\"@ID@\" readonly "
     "aria-label=\"@OUTPUT_NAME@\"@FOCUS@@HIDDEN@>\n@TEXT@</textarea>",
 };
@@ -184,6 +191,69 @@ std::string ControlsCss() {
     return css;
 }
 
+// The same controls in one column, for a screen narrower than the window:
+// in the window's reading order, top to bottom, then left to right, where
+// the option buttons go as one block (they are one group) and a box with the
+// label that names it. The document (and so Tab) keeps the focus order;
+// only the order seen changes. -> each element's place in the column.
+std::string ColumnCss() {
+    const auto topLeft = [](std::string_view name) {
+        const ControlDesign& d = Control(name);
+        if (d.kind == Kind::OptionButton) {
+            std::pair first(d.top, d.left);
+            for (const ControlDesign& o : design::kControls)
+                if (o.kind == Kind::OptionButton) first = std::min(first, std::pair(o.top, o.left));
+            return first;
+        }
+        const design::Caption* c = CaptionOf(name);
+        const ControlDesign& at = c ? Control(c->label) : d;
+        return std::pair(at.top, at.left);
+    };
+    std::vector<std::pair<int, int>> places;
+    for (const ControlDesign& d : design::kControls) places.push_back(topLeft(Name(d)));
+    std::sort(places.begin(), places.end());
+    places.erase(std::unique(places.begin(), places.end()), places.end());
+    const auto rank = [&](std::string_view name) {
+        return std::to_string(std::find(places.begin(), places.end(), topLeft(name)) -
+                              places.begin());
+    };
+    std::string css;
+    for (const ControlDesign& d : design::kControls) {
+        const std::string selector = Id(d) + (d.kind == Kind::OptionButton ? "-box" : "");
+        css += "#" + selector + "{order:" + rank(Name(d)) + ";min-height:" + Px(d.height) + "px}\n";
+        // The group's own box goes where its first option does.
+        if (d.kind == Kind::OptionButton && d.index == 0)
+            css += "#window fieldset{order:" + rank(Name(d)) + "}\n";
+    }
+    css.pop_back();
+    return css;
+}
+
+// The window's margin: the space between its edge and the nearest control,
+// and between a control and the next one below it.
+int ColumnMargin() {
+    int left = design::kClientWidth;
+    for (const ControlDesign& d : design::kControls) left = std::min(left, d.left);
+    return design::Pixels(left);
+}
+int ColumnGap() {
+    int gap = design::kClientHeight;
+    for (const ControlDesign& a : design::kControls)
+        for (const ControlDesign& b : design::kControls)
+            if (b.top >= a.top + a.height && b.left < a.left + a.width && a.left < b.left + b.width)
+                gap = std::min(gap, b.top - a.top - a.height);
+    return design::Pixels(gap);
+}
+
+std::string Description() {
+    std::string text(kDescriptionLead);
+    for (std::size_t i = 0; i < form::kMethods.size(); ++i) {
+        if (i > 0) text += i + 1 == form::kMethods.size() ? " или " : ", ";
+        text += form::kMethods[i].caption;
+    }
+    return text + std::string(kDescriptionEnd);
+}
+
 // ---- design.json ----
 
 Json ToJson(const Rgb& c) { return Json::array({c.red, c.green, c.blue}); }
@@ -235,7 +305,12 @@ Json DesignJson() {
               {"methodGroup", design::kOptionGroupName},
               {"chestGirthShown", design::BoxShownMessage(chestLabel.caption)},
               {"warningButton", design::kWarningButton}}},
-            {"texts", {{"header", form::kHeaderLabel}, {"cleared", form::kClearedText}}},
+            {"texts",
+             {{"header", form::kHeaderLabel},
+              {"cleared", form::kClearedText},
+              {"description", Description()}}},
+            {"focusColour", ToJson(design::kFocusColour)},
+            {"boxFrameColour", ToJson(design::kBoxFrameColour)},
             {"contentSecurityPolicy", kContentSecurityPolicy},
             {"referenceText", design::kReferenceText}};
 }
@@ -243,6 +318,10 @@ Json DesignJson() {
 // ---- the site ----
 
 web::Values DesignValues() {
+    // Narrower than the window, by a fraction of a pixel (a zoomed screen may
+    // be), but by more than a browser's rounding: 1/64 px in Chromium's.
+    const std::string column =
+        "(max-width: " + std::to_string(design::Pixels(design::kClientWidth) - 1) + ".98px)";
     const std::string font = std::to_string(design::kFontPointSize) + "pt \"" +
                              std::string(design::kFontFamily) + "\",\"" +
                              std::string(design::kFontStandIn) + "\",serif";
@@ -253,6 +332,12 @@ web::Values DesignValues() {
             {"WINDOW_COLOUR", Hex(design::kWindowColour)},
             {"CAPTION_COLOUR", Hex(design::kCaptionColour)},
             {"BOX_FRAME", Hex(design::kBoxFrameColour)},
+            {"FOCUS_COLOUR", Hex(design::kFocusColour)},
+            {"DESCRIPTION", web::Html(Description())},
+            {"COLUMN", column},
+            {"MEDIA_COLUMN", "@media " + column},
+            {"COLUMN_MARGIN", std::to_string(ColumnMargin())},
+            {"COLUMN_GAP", std::to_string(ColumnGap())},
             {"FONT", font},
             {"TAB_ICON", std::to_string(kTabIcon)},
             {"TOUCH_ICON", std::to_string(kTouchIcon)},
@@ -306,6 +391,7 @@ int main(int argc, char* argv[]) {
         page("index.html",
              web::Fill(web::Template(templates + "/index.html.in", "<!--", "-->"), values));
         values["CONTROLS"] = ControlsCss();
+        values["COLUMN_CONTROLS"] = ColumnCss();
         page("style.css", web::Fill(web::Template(templates + "/style.css", "/*", "*/"), values));
         page("manifest.webmanifest", Manifest().dump() + '\n');
         const design::Image drawing = design::IconDrawing();

@@ -228,22 +228,99 @@ groups.accessibility = async () => {
   await s.close();
 };
 
-// A phone and 200 % zoom: no sideways scroll, the window and every control in
-// view, and a report made by touch or click.
+// A phone (at its own width, the column) and 200 % zoom (the window): no
+// sideways scroll, every control in view, captions at the design's size as
+// seen, and a report made by touch or click.
 groups.phone = async () => {
   for (const [name, options] of [
     ['phone 360 px', { viewport: { width: 360, height: 640 }, isMobile: true, hasTouch: true, deviceScaleFactor: 3 }],
     ['200 % zoom of a 1280 x 800 screen', { viewport: { width: 640, height: 400 }, deviceScaleFactor: 2 }],
   ]) {
     const s = await open(`phone ${name}`, options);
-    await check(`phone: ${name}: the whole window in view, no sideways scroll`, async () => same(await s.page.evaluate((ids) => {
+    await check(`phone: ${name}: every control in view, no sideways scroll`, async () => same(await s.page.evaluate((ids) => {
       const out = (r) => r.left < -0.5 || r.top < -0.5 || r.right > innerWidth + 0.5 || r.bottom > innerHeight + 0.5;
       return [document.documentElement.scrollWidth > innerWidth,
         ...ids.filter((i) => !document.getElementById(i).hidden && out(document.getElementById(i).getBoundingClientRect()))];
     }, [PAGE.window, ...design.controls.map((c) => c.id)]), [false], 'sideways scroll, then what is out of view'));
+    await check(`phone: ${name}: laid out at its own width, the captions at the design's size as seen`, async () => same(
+      await s.page.evaluate((id) => [innerWidth, parseFloat(getComputedStyle(document.getElementById(id)).fontSize) * visualViewport.scale],
+        idOf(design.title)), [options.viewport.width, design.font.pointSize * 4 / 3], 'layout width, caption size'));
     const how = options.hasTouch ? 'tap' : 'click';
     await check(`phone: ${name}: a report by ${how}`, async () =>
       same(await report(s.d, { method: 3, boxes: ['170', '72', '90'], how }), native(3, ['170', '72', '90']), 'report'));
+    await s.close();
+  }
+};
+
+// Zoomed in, on phones either way round, and as the window: each criterion a
+// row, checked from what the page computes; axe-core checks the rest.
+const luminance = (css) => css.match(/[\d.]+/g).slice(0, 3).map((c) => c / 255)
+  .map((c) => (c <= 0.03928 ? c / 12.92 : ((c + 0.055) / 1.055) ** 2.4)).reduce((l, c, i) => l + c * [0.2126, 0.7152, 0.0722][i], 0);
+const contrast = (a, b) => (Math.max(luminance(a), luminance(b)) + 0.05) / (Math.min(luminance(a), luminance(b)) + 0.05);
+const FACES = [design.windowColour, ...design.controls.map((c) => c.colour).filter(Boolean)].map((c) => `rgb(${c.join(', ')})`);
+const REFLOW = [
+  ['reflow: the window where it fits, no sideways scroll, every control within the width, Tab in the design\'s order, a report', async (page, how) => {
+    const tabbed = await tabStops(page);
+    same([...await page.evaluate(({ ids, win, width, height }) => [innerWidth < width || [document.getElementById(win).offsetWidth, document.getElementById(win).offsetHeight].join() === `${width},${height}`,
+      document.documentElement.scrollWidth <= innerWidth, ...ids.filter((i) => {
+        const r = document.getElementById(i).getBoundingClientRect();
+        return !r.width || r.left < 0 || r.right > innerWidth;
+      })], { ids: design.controls.map((c) => c.id), win: PAGE.window, width: design.client.widthPx, height: design.client.heightPx }), ...tabbed.map((t) => t.id)],
+    [true, true, ...design.focusOrder.map(idOf)], 'the window where it fits, no sideways scroll, controls out of width, Tab chain');
+    same(await report(page, { method: 3, boxes: ['170', '72', '90'], how }), native(3, ['170', '72', '90']), 'report');
+  }],
+  ['1.4.11: box frames and the focus ring 3:1 against what is around them and every face', async (page) => {
+    const frames = await page.evaluate((ids) => ids.map((i) => getComputedStyle(document.getElementById(i)).borderTopColor), [...BOXES, 'Text1(0)'].map(idOf));
+    const low = [...frames.map((f, i) => [`frame ${i}`, f, FACES[0]]), ...(await tabStops(page)).flatMap((t) => [t.around, ...FACES].map((f) => [t.id, t.outline[2], f]))]
+      .filter(([, a, b]) => contrast(a, b) < 3).map(([what, a, b]) => `${what}: ${a} on ${b} ${contrast(a, b).toFixed(2)}:1`);
+    same(low, [], 'below 3:1');
+  }],
+  ['1.4.12: no caption cut with the text spaced out', async (page) => same(await page.evaluate(async () => {
+    const spaced = new CSSStyleSheet();
+    spaced.insertRule('* { line-height: 1.5 !important; letter-spacing: 0.12em !important; word-spacing: 0.16em !important }');
+    spaced.insertRule('p { margin-bottom: 2em !important }');
+    document.adoptedStyleSheets = [spaced];
+    for (let frame = 0; frame < 3; frame++) await new Promise(requestAnimationFrame);  // refitted
+    const cut = [...document.querySelectorAll('.fit')].filter((c) => c.getClientRects().length).flatMap((c) => [c, c.closest('.face')])
+      .filter((c) => c.scrollWidth > c.clientWidth || c.scrollHeight > c.clientHeight).map((c) => c.id || c.textContent);
+    document.adoptedStyleSheets = [];
+    return cut;
+  }), [], 'captions cut')],
+  ['2.5.8: every target 24 x 24 px, or its label is', async (page) => same(await page.evaluate((ids) => ids.filter((i) => {
+    const el = document.getElementById(i);
+    return ![el, ...el.labels || []].some((t) => t.getBoundingClientRect().width >= 24 && t.getBoundingClientRect().height >= 24);
+  }), design.focusOrder.map(idOf)), [], 'targets too small')],
+  ['2.4.7: every stop reached by Tab shows a ring', async (page) => same((await tabStops(page))
+    .filter((t) => t.outline[0] === 'none' || parseFloat(t.outline[1]) < 2).map((t) => t.id), [], 'stops without a ring')],
+];
+// Tab from the first stop to the last: each one's id, outline, and the colour it is drawn on.
+async function tabStops(page) {
+  await page.focus(q(design.focusOrder[1]));
+  await page.keyboard.press('Shift+Tab');
+  const stops = [];
+  for (const _ of design.focusOrder) {
+    stops.push(await page.evaluate(() => {
+      const el = document.activeElement;
+      let under = el.parentElement;
+      while (getComputedStyle(under).backgroundColor === 'rgba(0, 0, 0, 0)') under = under.parentElement;
+      const cs = getComputedStyle(el, null);
+      return { id: el.id, outline: [cs.outlineStyle, cs.outlineWidth, cs.outlineColor], around: getComputedStyle(under).backgroundColor };
+    }));
+    await page.keyboard.press('Tab');
+  }
+  return stops;
+}
+groups.reflow = async () => {
+  const phone = { isMobile: true, hasTouch: true, deviceScaleFactor: 2 };
+  for (const [view, options] of [
+    ['400 % zoom of a 1280 px screen', { viewport: { width: 320, height: 256 }, deviceScaleFactor: 4 }],
+    ['phone 320 x 568', { viewport: { width: 320, height: 568 }, ...phone }],
+    ['landscape phone 568 x 320', { viewport: { width: 568, height: 320 }, ...phone }],
+    ['the window at its own width', { viewport: { width: design.client.widthPx, height: 400 } }],
+  ]) {
+    const s = await open(`reflow, ${view}`, options);
+    await s.page.click(optionLabel(3));  // every control shown
+    for (const [criterion, test] of REFLOW) await check(`reflow, ${view}: ${criterion}`, () => test(s.page, options.hasTouch ? 'tap' : 'click'));
     await s.close();
   }
 };
