@@ -13,7 +13,7 @@ const os = require('os');
 const path = require('path');
 const { spawnSync } = require('child_process');
 const { serve, launch, openPage, waitReady, devtools, driverOf } = require('./browser');
-const { args, design, control, idOf, q, optionLabel, OPTIONS, CLEARED, LANGUAGE, PAGE, SEPARATOR, nativeReports, native,
+const { args, design, control, idOf, q, optionLabel, BOXES, OPTIONS, CLEARED, LANGUAGE, PAGE, SEPARATOR, nativeReports, native,
   counts, check, ok, same, within, output, warningOpen, closeWarnings, report, layout, finish } = require('./harness');
 
 // --- the page ----------------------------------------------------------------
@@ -267,7 +267,7 @@ const REFLOW = [
         return !r.width || r.left < 0 || r.right > innerWidth;
       })], { ids: design.controls.map((c) => c.id), win: PAGE.window, width: design.client.widthPx, height: design.client.heightPx }), ...tabbed.map((t) => t.id)],
     [true, true, ...design.focusOrder.map(idOf)], 'the window where it fits, no sideways scroll, controls out of width, Tab chain');
-    same(await report(page, { method: 3, boxes: ['170', '72', '90'], how }), native(3, ['170', '72', '90']), 'report');
+    same(await report(driverOf(page), { method: 3, boxes: ['170', '72', '90'], how }), native(3, ['170', '72', '90']), 'report');
   }],
   ['1.4.11: box frames and the focus ring 3:1 against what is around them and every face', async (page) => {
     const frames = await page.evaluate((ids) => ids.map((i) => getComputedStyle(document.getElementById(i)).borderTopColor), [...BOXES, 'Text1(0)'].map(idOf));
