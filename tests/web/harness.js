@@ -107,7 +107,13 @@ async function until(fn, ms, what) {
 
 // --- a person's steps on the page, through a driver d -----------------------
 
-const waitReady = (d) => until(() => d.evaluate(() => document.documentElement.dataset.ready === '1'), 15000, 'the page ready');
+// Ready, and two frames on: the output box's autofocus, which a browser
+// applies when it next renders, has taken the focus and will not take it
+// from a box the test has focused since.
+const waitReady = async (d) => {
+  await until(() => d.evaluate(() => document.documentElement.dataset.ready === '1'), 15000, 'the page ready');
+  await d.evaluate(() => new Promise((r) => requestAnimationFrame(() => requestAnimationFrame(() => r(true)))));
+};
 // What the design's controls hold (an option: whether it is checked), in order.
 const values = (d, names) => d.evaluate((ids) => ids.map((i) => {
   const el = document.getElementById(i);
