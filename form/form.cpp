@@ -48,9 +48,9 @@ void Form::Calculate() {
     bool overflow = false;
     const calc::Inputs inputs{height, weight, chestGirth};
     try {
-        // Called directly, not through a table of function pointers: an
-        // exception thrown below an indirect call escaped this catch in one
-        // browser's WebAssembly interpreter (WebKit's).
+        // Called directly, not through a table of function pointers: in
+        // WebKitGTK 2.50's WebAssembly an exception thrown below an indirect
+        // call escaped this catch, and the page showed no warning.
         switch (methodIndex_) {
             case 0:
                 calc::CalcBodyMassIndex(inputs, report);

@@ -87,9 +87,9 @@ std::string Px(int twips) { return std::to_string(design::Pixels(twips)); }
 // Each kind's element, in the order of design::Kind; a label that names no
 // box is the window's heading. Focusable ones come in the design's focus
 // order, so Tab follows it without tabindex. An option is a Tab stop of its
-// own, as in the window: radios each of a name of its own (one browser
-// takes radios of no name for one group, a single Tab stop), made one choice by
-// app.js, told to screen readers as the n-th of the four. Enter in a box
+// own, as in the window: radios each of a name of its own (WebKitGTK takes
+// radios of no name for one group, one Tab stop), made one choice by app.js,
+// told to screen readers as the n-th of the four. Enter in a box
 // does what "Изчисли" does. The output box is read-only for typing, but
 // selectable and copyable; the parser drops the line feed after its tag, so
 // the text keeps its first character whatever it is. A caption is a span of

@@ -12,7 +12,7 @@ const net = require('net');
 const os = require('os');
 const path = require('path');
 const { spawn } = require('child_process');
-const { until, waitReady } = require('./harness');
+const { until, waitReady, within } = require('./harness');
 
 // Selenium Manager would fetch a driver; it must never run. Set before
 // selenium-webdriver is loaded: the path it would run is a tripwire that
@@ -81,16 +81,22 @@ async function puppeteerEngine(name, language) {
       headless: true, env, extraPrefsFirefox: FIREFOX_PREFS(language), defaultViewport: { width: 1024, height: 768 } });
   return {
     version: await browser.version(),
-    // Chromium's language is a page's own; the others' is the browser's.
-    anyLanguage: name === 'chromium',
+    // A page in another language than the browser's: by DevTools in
+    // Chromium, by WebDriver BiDi's locale override in Firefox (rather than
+    // a second browser, with LANG and the prefs of that language).
+    anyLanguage: true,
     async open(url, pageLanguage = language) {
-      const page = await (await browser.createBrowserContext()).newPage();
+      const context = await browser.createBrowserContext();
+      if (name === 'firefox' && pageLanguage !== language) {
+        await browser.connection.send('emulation.setLocaleOverride', { locale: pageLanguage, userContexts: [context.id] });
+      }
+      const page = await context.newPage();
       page.setDefaultTimeout(5000);
       const problems = [];
       page.on('console', (m) => m.type() === 'error' && problems.push(`console: ${m.text()}`));
       page.on('pageerror', (e) => problems.push(`uncaught: ${e.message}`));
       await page.evaluateOnNewDocument(recorder);
-      // Headless Chromium's JavaScript takes its locale from DevTools only.
+      // Headless Chromium's JavaScript takes its locale from DevTools alone.
       if (name === 'chromium') await (await page.createCDPSession()).send('Emulation.setLocaleOverride', { locale: pageLanguage });
       const d = {
         evaluate: (fn, arg) => page.evaluate(fn, arg),
@@ -132,7 +138,7 @@ const freePort = () => new Promise((resolve, reject) => {
 });
 // A process of our own that must not die before close(); its death is an error.
 function child(file, argv, options, what) {
-  const p = spawn(file, argv, { stdio: ['ignore', 'ignore', 'pipe', 'pipe'], ...options });
+  const p = spawn(file, argv, { stdio: ['ignore', 'ignore', 'pipe'], ...options });
   let err = '';
   p.stderr.on('data', (b) => { err = (err + b).slice(-2000); });
   p.exited = new Promise((resolve) => p.on('exit', (code, signal) => resolve(`${what} ended (${code ?? signal}): ${err}`)));
@@ -140,16 +146,19 @@ function child(file, argv, options, what) {
 }
 
 async function webkitEngine(language) {
-  const minibrowser = ['/usr/lib/x86_64-linux-gnu/webkit2gtk-4.1/MiniBrowser', '/usr/lib/x86_64-linux-gnu/webkit2gtk-4.0/MiniBrowser']
-    .find((f) => fs.existsSync(f)) || need('/usr/lib/x86_64-linux-gnu/webkit2gtk-4.1/MiniBrowser', 'libwebkit2gtk-4.1-0');
+  // The browser the driver runs: WebKitGTK's own, in its library's folder.
+  const minibrowser = fs.readdirSync('/usr/lib').map((d) => path.join('/usr/lib', d, 'webkit2gtk-4.1/MiniBrowser'))
+    .find((f) => fs.existsSync(f)) || need('/usr/lib/ARCH/webkit2gtk-4.1/MiniBrowser', 'libwebkit2gtk-4.1-0');
   const driverPath = need(process.env.TEGLOMER_WEBKITWEBDRIVER || '/usr/bin/WebKitWebDriver', 'webkit2gtk-driver');
   need('/usr/bin/Xvfb', 'xvfb');
   const { WebDriver, Capabilities, By, Key } = load('selenium-webdriver');
   const { Executor, HttpClient } = load('selenium-webdriver/http');
   // A display of its own: Xvfb picks a free one and writes its number to fd 3.
-  const xvfb = child('/usr/bin/Xvfb', ['-displayfd', '3', '-screen', '0', '1280x1024x24', '-nolisten', 'tcp'], {}, 'Xvfb');
-  const display = await Promise.race([xvfb.exited.then((m) => { throw new Error(m); }),
-    new Promise((resolve) => { let s = ''; xvfb.stdio[3].on('data', (b) => { s += b; if (s.includes('\n')) resolve(s.trim()); }); })]);
+  const xvfb = child('/usr/bin/Xvfb', ['-displayfd', '3', '-screen', '0', '1280x1024x24', '-nolisten', 'tcp'],
+    { stdio: ['ignore', 'ignore', 'pipe', 'pipe'] }, 'Xvfb');
+  const display = await within(Promise.race([xvfb.exited.then((m) => { throw new Error(m); }),
+    new Promise((resolve) => { let s = ''; xvfb.stdio[3].on('data', (b) => { s += b; if (s.includes('\n')) resolve(s.trim()); }); })]),
+  10000, 'Xvfb giving its display').catch((e) => { xvfb.kill(); throw e; });
   const port = await freePort();
   const env = { ...process.env, DISPLAY: `:${display}`, LANG: posix(language), LANGUAGE: language.replace('-', '_') };
   const wd = child(driverPath, [`--port=${port}`, '--host=127.0.0.1'], { env }, 'WebKitWebDriver');
@@ -201,6 +210,7 @@ async function webkitEngine(language) {
   };
   return {
     version: (await driver.getCapabilities()).get('browserVersion'),
+    anyLanguage: false,  // WebKitGTK's is its environment's (LANG, LANGUAGE)
     async open(url) {
       await arrive(() => driver.get(url));
       return d;

@@ -107,7 +107,13 @@ async function until(fn, ms, what) {
 
 // --- a person's steps on the page, through a driver d -----------------------
 
-const waitReady = (d) => until(() => d.evaluate(() => document.documentElement.dataset.ready === '1'), 15000, 'the page ready');
+// Ready, and two frames on: the output box's autofocus, which a browser
+// applies when it next renders, has taken the focus and will not take it
+// from a box the test has focused since.
+const waitReady = async (d) => {
+  await until(() => d.evaluate(() => document.documentElement.dataset.ready === '1'), 15000, 'the page ready');
+  await d.evaluate(() => new Promise((r) => requestAnimationFrame(() => requestAnimationFrame(() => r(true)))));
+};
 // What the design's controls hold (an option: whether it is checked), in order.
 const values = (d, names) => d.evaluate((ids) => ids.map((i) => {
   const el = document.getElementById(i);
@@ -181,7 +187,9 @@ async function layout(d, group, tolerance) {
         const range = document.createRange();
         range.selectNodeContents(holder);
         const t = range.getBoundingClientRect();
-        const cut = t.width > 0 && (t.left < r.left - 0.5 || t.right > r.right + 0.5 || t.top < r.top - 0.5 || t.bottom > r.bottom + 0.5);
+        // Cut: its text out of the face, or the face's content overflowing it.
+        const cut = (t.width > 0 && (t.left < r.left - 0.5 || t.right > r.right + 0.5 || t.top < r.top - 0.5 || t.bottom > r.bottom + 0.5)) ||
+          (['label', 'option', 'button'].includes(kind) && (face.scrollWidth > face.clientWidth || face.scrollHeight > face.clientHeight));
         return { left: r.left - w.left, top: r.top - w.top, width: r.width, height: r.height,
           colour: getComputedStyle(face).backgroundColor, caption: holder.textContent.trim(), cut };
       }, { c, win: PAGE.window });
