@@ -13,6 +13,7 @@ const os = require('os');
 const path = require('path');
 const { spawn } = require('child_process');
 const { until, waitReady, within } = require('./harness');
+const { CHROMIUM, CHROMIUM_FLAGS } = require('./browser');
 
 // Selenium Manager would fetch a driver; it must never run. Set before
 // selenium-webdriver is loaded: the path it would run is a tripwire that
@@ -56,9 +57,6 @@ const recorded = () => {
 
 // --- puppeteer-core: Chromium, Firefox ---------------------------------------
 
-const CHROMIUM_FLAGS = ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
-  '--disable-background-networking', '--disable-component-update', '--disable-sync', '--disable-default-apps',
-  '--disable-domain-reliability', '--no-pings', '--host-resolver-rules=MAP * ~NOTFOUND, EXCLUDE 127.0.0.1'];
 const FIREFOX_PREFS = (language) => ({
   'intl.accept_languages': language,
   'intl.locale.requested': language,
@@ -75,7 +73,7 @@ async function puppeteerEngine(name, language) {
   const puppeteer = load('puppeteer-core');
   const env = { ...process.env, LANG: posix(language), LANGUAGE: language.replace('-', '_') };
   const browser = name === 'chromium'
-    ? await puppeteer.launch({ browser: 'chrome', executablePath: need(process.env.TEGLOMER_CHROMIUM || '/usr/bin/chromium', 'chromium'),
+    ? await puppeteer.launch({ browser: 'chrome', executablePath: need(CHROMIUM, 'chromium'),
       headless: true, env, args: [...CHROMIUM_FLAGS, `--lang=${language}`], defaultViewport: { width: 1024, height: 768 } })
     : await puppeteer.launch({ browser: 'firefox', executablePath: need(process.env.TEGLOMER_FIREFOX || '/usr/bin/firefox-esr', 'firefox-esr'),
       headless: true, env, extraPrefsFirefox: FIREFOX_PREFS(language), defaultViewport: { width: 1024, height: 768 } });
