@@ -17,9 +17,15 @@ try {
 
 const CHROMIUM = process.env.TEGLOMER_CHROMIUM || '/usr/bin/chromium';
 
-// Debian's Chromium, headless. As root it needs --no-sandbox; the rest keeps
-// it from reaching out on its own (updates, sync, field trials), so that
-// every request seen is the page's.
+// As root Chromium needs --no-sandbox; the rest keeps it from reaching out on
+// its own (updates, sync, field trials), so that every request seen is the
+// page's. Also the benchmark's Lighthouse and tools/orca --web start it so.
+const QUIET_FLAGS = ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
+  '--disable-background-networking', '--disable-component-update', '--disable-sync',
+  '--disable-default-apps', '--disable-domain-reliability', '--no-pings',
+  '--host-resolver-rules=MAP * ~NOTFOUND, EXCLUDE 127.0.0.1'];
+
+// Debian's Chromium, headless.
 // `env`: more environment for the browser (e.g. FONTCONFIG_FILE).
 async function launch(env = {}) {
   if (!fs.existsSync(CHROMIUM)) throw new Error(`${CHROMIUM} is missing: apt-get install chromium`);
@@ -27,10 +33,7 @@ async function launch(env = {}) {
     executablePath: CHROMIUM,
     env: { ...process.env, ...env },
     headless: true,
-    args: ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
-      '--disable-background-networking', '--disable-component-update', '--disable-sync',
-      '--disable-default-apps', '--disable-domain-reliability', '--no-pings',
-      '--host-resolver-rules=MAP * ~NOTFOUND, EXCLUDE 127.0.0.1'],
+    args: ['--headless', ...QUIET_FLAGS],
   });
 }
 
@@ -78,4 +81,4 @@ async function devtools({ page, context }) {
   };
 }
 
-module.exports = { serve, launch, openPage, waitReady, devtools };
+module.exports = { CHROMIUM, QUIET_FLAGS, serve, launch, openPage, waitReady, devtools };
