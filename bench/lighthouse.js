@@ -12,12 +12,17 @@ const net = require('net');
 const path = require('path');
 
 // Before Lighthouse is loaded: a connection elsewhere (a download, a lookup)
-// fails loudly instead of waiting for a network there is none of.
+// fails instead of waiting for a network there is none of, and fails the
+// run even where the caller would swallow the error.
+const refused = [];
 const connect = net.Socket.prototype.connect;
 net.Socket.prototype.connect = function (...args) {
   const options = typeof args[0] === 'object' && !Array.isArray(args[0]) ? args[0] : { port: args[0], host: args[1] };
   const host = options.path ? 'localhost' : options.host || 'localhost';
-  if (!['127.0.0.1', 'localhost', '::1'].includes(host)) throw new Error(`refused a connection to ${host}`);
+  if (!['127.0.0.1', 'localhost', '::1'].includes(host)) {
+    refused.push(host);
+    throw new Error(`refused a connection to ${host}`);
+  }
   return connect.apply(this, args);
 };
 
@@ -81,6 +86,10 @@ const METRICS = [['first-contentful-paint', 'First Contentful Paint'],
   } finally {
     chrome.kill();
     await server.close();
+  }
+  if (refused.length) {
+    failed = true;
+    console.log(`FAILED: Lighthouse tried to connect to ${[...new Set(refused)].join(', ')}`);
   }
   if (failed) process.exit(1);
 })().catch((e) => {
