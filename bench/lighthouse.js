@@ -70,6 +70,11 @@ const METRICS = [['first-contentful-paint', 'First Contentful Paint'],
         console.log(`    ${name.padEnd(26)} ${score === null ? '-' : String(Math.round(score * 100)).padStart(3)}`);
       }
       for (const [id, name] of METRICS) console.log(`    ${name.padEnd(26)} ${lhr.audits[id].displayValue}`);
+      // Where the blocking time comes from: the longest main-thread tasks
+      // (throttled, for the phone), by the script that ran them.
+      const tasks = (lhr.audits['long-tasks'].details || { items: [] }).items.slice(0, 3)
+        .map((t) => `${t.url.replace(server.origin, '') || '?'} ${Math.round(t.duration)} ms`);
+      if (tasks.length) console.log(`    longest tasks: ${tasks.join(', ')}`);
       // What fell short, by audit, so a score below 100 says why.
       const shortfalls = Object.values(lhr.categories).flatMap((c) => c.auditRefs.filter((r) => r.weight > 0)
         .map((r) => lhr.audits[r.id]).filter((a) => a.score !== null && a.score < 0.9 && a.scoreDisplayMode !== 'informative')
