@@ -3,6 +3,9 @@
 """Runs the Orca screen reader against the program and prints what it says.
 
     orca_session.py PROGRAM     (on an X display, inside its own D-Bus session)
+    orca_session.py --web SITE_DIR DESIGN_JSON
+                                the page instead, in Chromium, served by
+                                web/serve.js from 127.0.0.1
 
 Orca speaks through speech-dispatcher's dummy output; what it would say is
 read from its debug log. Keys are typed with xdotool, one at a time, each
@@ -63,8 +66,41 @@ STEPS = [
      ["Появи се поле „Гръдна обиколка [см]“", "Гръдна обиколка [см]:"]),
 ]
 
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+
+
+def web_steps(design):
+    """The same user at the page. What must be heard comes from the design
+    table and the form's overflow message, so a changed word is followed.
+    Chromium's radio buttons of no name are each a Tab stop, like the
+    window's; the page keeps the window's focus order."""
+    caption = {c["name"]: c["caption"].strip() for c in design["controls"]}
+    names, texts = design["names"], design["texts"]
+    with open(os.path.join(ROOT, "form", "form.h"), encoding="utf-8") as f:
+        overflow = re.search(r'kOverflowMessage =\s*"([^"]+)"', f.read()).group(1)
+    return [
+        ("The page opens", [], [names["output"]]),
+        ("Tab through the page", ["Tab"] * 8,
+         [caption["Label2(0)"], caption["Label2(1)"], caption["Command1(0)"],
+          caption["Command1(1)"], names["methodGroup"], caption["Option1(0)"], position(1, 4),
+          caption["Option1(1)"], caption["Option1(2)"], caption["Option1(3)"], position(4, 4)]),
+        ("Choose Breitman: Shift+Tab to it, Space", ["shift+Tab", "space"],
+         [caption["Option1(2)"]]),
+        ("Type 170 cm and 72 kg", ["shift+Tab"] * 6 + typed("170") + ["Tab"] + typed("72"),
+         [caption["Label2(0)"], caption["Label2(1)"]]),
+        ("Calculate: Enter in the weight box", ["Return"],
+         [texts["header"] + caption["Option1(2)"]]),
+        ("Overflow: 9e9 kg, Enter", ["ctrl+a"] + typed("9e9") + ["Return"],
+         [overflow, names["warningButton"]]),
+        ("Close the warning: Enter on its button", ["Return"], [caption["Label2(1)"]]),
+        ("Choose Borngard: Tab to it, Space; Shift+Tab to the new box",
+         ["Tab"] * 6 + ["space", "shift+Tab"],
+         [caption["Option1(3)"], names["chestGirthShown"], caption["Label2(2)"]]),
+    ]
+
+
 KEY_NAMES = {"space": "Space", "Return": "Enter", "shift+Tab": "Shift+Tab",
-             "ctrl+Right": "Ctrl+Right", "ctrl+Left": "Ctrl+Left"}
+             "ctrl+Right": "Ctrl+Right", "ctrl+Left": "Ctrl+Left", "ctrl+a": "Ctrl+A"}
 SPOKEN = re.compile(r"SPEECH OUTPUT: '(.*?)' ?\{'", re.S)
 # Orca writes this when it is done with a key press.
 KEY_DONE = "^^^^^ PROCESS ATSPI_KEY_PRESSED_EVENT"
@@ -162,10 +198,31 @@ def answers(seconds=2):
     return CAPTION in out.stdout
 
 
+def chromium_flags():
+    """The page tests' flags that keep Chromium from reaching out on its own."""
+    out = subprocess.run(
+        ["node", "-e", "console.log(JSON.stringify(require(process.argv[1]).CHROMIUM_FLAGS))",
+         os.path.join(ROOT, "tests", "web", "browser.js")],
+        capture_output=True, text=True)
+    if out.returncode:
+        fail("no Chromium flags from tests/web/browser.js: " + out.stderr.strip())
+    return json.loads(out.stdout)
+
+
 def main():
-    if len(sys.argv) != 2:
-        fail("usage: orca_session.py PROGRAM")
-    program = os.path.abspath(sys.argv[1])
+    web = sys.argv[1:2] == ["--web"]
+    if len(sys.argv) != (4 if web else 2):
+        fail("usage: orca_session.py PROGRAM | --web SITE_DIR DESIGN_JSON")
+    if web:
+        site = os.path.abspath(sys.argv[2])
+        with open(sys.argv[3], encoding="utf-8") as f:
+            design = json.load(f)
+        steps = web_steps(design)
+        opened = design["names"]["output"]
+    else:
+        program = os.path.abspath(sys.argv[1])
+        steps = STEPS
+        opened = "SPEECH OUTPUT: 'Резултат"
     work = tempfile.mkdtemp(prefix="orca-")
     config = os.path.join(work, "config")
     os.makedirs(os.path.join(config, "speech-dispatcher"))
@@ -183,9 +240,9 @@ def main():
     log = Log()
     children = []
 
-    def start(args, extra_env=None):
+    def start(args, extra_env=None, stdout=subprocess.DEVNULL):
         p = subprocess.Popen(args, env=dict(env, **(extra_env or {})), cwd=work,
-                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+                             stdout=stdout, stderr=subprocess.DEVNULL, text=True)
         children.append(p)
         return p
 
@@ -197,9 +254,30 @@ def main():
         wait_until(lambda: "SPEECH OUTPUT" in log.text(), 30, "Orca did not start speaking")
         log.settle()
         log.spoken()
-        app = start([program], {"QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1"})
+        if web:
+            server = start(["node", os.path.join(ROOT, "web", "serve.js"), site],
+                           stdout=subprocess.PIPE)
+            url = re.search(r"http://\S+", server.stdout.readline() or "")
+            url = url.group(0) if url else fail("web/serve.js did not start")
+            # A window of its own, the page alone in it; the renderer's
+            # accessibility on from the start, as an assistive technology
+            # running at start-up would have it. No bars above the page (the
+            # offer to translate, the warning about the flags): Tab would
+            # reach them, and Orca reads them out.
+            profile = os.path.join(work, "chromium")
+            os.makedirs(os.path.join(profile, "Default"))
+            with open(os.path.join(profile, "Default", "Preferences"), "w") as f:
+                json.dump({"translate": {"enabled": False}}, f)
+            app = start(["/usr/bin/chromium", *chromium_flags(), "--force-renderer-accessibility",
+                         "--user-data-dir=" + profile, "--test-type", "--password-store=basic",
+                         "--no-default-browser-check", "--lang=bg",
+                         "--window-position=0,0", "--window-size=1000,740", "--app=" + url])
+            search = ["--onlyvisible", "--name", re.escape(design["caption"])]
+        else:
+            app = start([program], {"QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1"})
+            search = ["--class", "teglomer"]
         found = subprocess.run(
-            ["timeout", "20", "xdotool", "search", "--sync", "--class", "teglomer"],
+            ["timeout", "30", "xdotool", "search", "--sync", *search],
             capture_output=True, text=True, env=env)
         window = found.stdout.split()[0] if found.stdout.split() else fail("no window")
 
@@ -209,12 +287,12 @@ def main():
 
         focus_window()
         missing = []
-        for heading, keys, must_hear in STEPS:
+        for heading, keys, must_hear in steps:
             print("== " + heading)
             heard = []
             if not keys:
-                wait_until(lambda: "SPEECH OUTPUT: 'Резултат" in log.text(), 20,
-                           "Orca did not present the window")
+                wait_until(lambda: opened in log.text(), 30,
+                           "Orca did not present the " + ("page" if web else "window"))
                 log.settle()
                 heard = log.spoken()
                 for said in heard:
@@ -234,7 +312,7 @@ def main():
             missing += ["%s: %s" % (heading, getattr(m, "pattern", m)) for m in must_hear
                         if not (m.search(everything) if hasattr(m, "search") else m in everything)]
             if app.poll() is not None:
-                fail("the program ended")
+                fail(("Chromium" if web else "the program") + " ended")
             if orca.poll() is not None:
                 fail("Orca ended")
             if "Ctrl+Right" in heading:
