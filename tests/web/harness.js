@@ -133,6 +133,9 @@ async function closeWarnings(d, how = 'Escape') {
   for (let n = 0; n < 5 && await warningOpen(d); n++) {
     messages.push(await d.evaluate((i) => document.getElementById(i).textContent, PAGE.message));
     await (how === 'click' ? d.click(`#${PAGE.ok}`) : d.press(null, how));
+    // The focus goes back on the dialog's close event, a task after it shuts:
+    // typing before then would go where the focus is about to leave.
+    await d.evaluate(() => new Promise((done) => requestAnimationFrame(() => setTimeout(done))));
   }
   return messages;
 }
