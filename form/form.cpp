@@ -3,6 +3,7 @@
 
 #include <utility>
 
+#include "calc/methods.h"
 #include "calc/number_text.h"
 
 namespace form {

@@ -7,22 +7,20 @@
 #include <string>
 #include <string_view>
 
-#include "calc/methods.h"
 #include "form/form_state.h"
 
 namespace form {
 
 struct Method {
     std::string_view caption;  // the option button's caption
-    void (*procedure)(const calc::Inputs&, calc::Report&);
 };
 
-// Index of the option button = MethodIndex.
+// Index of the option button = MethodIndex; Form::Calculate runs each.
 inline constexpr std::array<Method, kOptionCount> kMethods{{
-    {"индекс на телесната маса", calc::CalcBodyMassIndex},
-    {"индекс на Брок", calc::CalcBroca},
-    {"индекс на Брейтман", calc::CalcBreitman},
-    {"индекс на Борнгард", calc::CalcBorngard},
+    {"индекс на телесната маса"},
+    {"индекс на Брок"},
+    {"индекс на Брейтман"},
+    {"индекс на Борнгард"},
 }};
 
 inline constexpr int kCalculate = 0;  // Command1(0), "Изчисли"
