@@ -96,6 +96,16 @@ configure_and_build() {
     cmake --build "$dir" -j "$JOBS"
 }
 
+# build_site: the site alone, optimised, as it is published,
+# into build-web/site (its design table: build-web/design.json); the tests
+# are built by tools/test.
+SITE_BUILD=$ROOT/build-web
+build_site() {
+    cmake -S "$ROOT" -B "$SITE_BUILD" -DCMAKE_TOOLCHAIN_FILE="$EMSCRIPTEN_TOOLCHAIN" \
+        -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DTEGLOMER_WERROR=OFF >/dev/null
+    cmake --build "$SITE_BUILD" -j "$JOBS" --target site
+}
+
 # The page tests and benchmark: Node and the three browser engines the page
 # is tested in (Chromium; Firefox ESR; WebKitGTK's driver, which brings its
 # MiniBrowser, on a display of its own from Xvfb), and the fonts the page is
