@@ -242,9 +242,6 @@ groups.phone = async () => {
       return [document.documentElement.scrollWidth > innerWidth,
         ...ids.filter((i) => !document.getElementById(i).hidden && out(document.getElementById(i).getBoundingClientRect()))];
     }, [PAGE.window, ...design.controls.map((c) => c.id)]), [false], 'sideways scroll, then what is out of view'));
-    await check(`phone: ${name}: laid out at its own width, the captions at the design's size as seen`, async () => same(
-      await s.page.evaluate((id) => [innerWidth, parseFloat(getComputedStyle(document.getElementById(id)).fontSize) * visualViewport.scale],
-        idOf(design.title)), [options.viewport.width, design.font.pointSize * 4 / 3], 'layout width, caption size'));
     const how = options.hasTouch ? 'tap' : 'click';
     await check(`phone: ${name}: a report by ${how}`, async () =>
       same(await report(s.d, { method: 3, boxes: ['170', '72', '90'], how }), native(3, ['170', '72', '90']), 'report'));
@@ -275,11 +272,13 @@ const spaceText = (page, on) => page.evaluate(async (rules) => {
 }, on ? ['* { line-height: 1.5 !important; letter-spacing: 0.12em !important; word-spacing: 0.16em !important }',
   'p { margin-bottom: 2em !important }'] : []);
 const REFLOW = [
-  ['reflow: the window where it fits, else no sideways scroll; every control within the width, its captions at the design\'s size; Tab in the design\'s order; a report; the warning', async ({ page, d }, how) => {
+  ['reflow: the window where it fits, else no sideways scroll; laid out at the screen\'s width, unscaled; every control within the width, its captions at the design\'s size; Tab in the design\'s order; a report; the warning', async ({ page, d }, how) => {
     const [width, shown] = await page.$eval(`#${PAGE.window}`, (w) => [innerWidth, `${w.offsetWidth} x ${w.offsetHeight}`]);
+    same(width, page.viewportSize().width, 'the width laid out at');
     ok(width < design.client.widthPx || shown === `${design.client.widthPx} x ${design.client.heightPx}`, `the window ${shown} px on a screen ${width} px wide`);
-    same([...await withinWidth(page, design.controls.map((c) => c.id)), ...await captionSizes(page), ...(await tabStops(page)).map((t) => t.id)],
-      [true, CAPTION_SIZE, ...design.focusOrder.map(idOf)], 'no sideways scroll, controls out of width, caption sizes, Tab chain');
+    same([...await withinWidth(page, design.controls.map((c) => c.id)), await page.evaluate(() => visualViewport.scale), ...await captionSizes(page),
+      ...(await tabStops(page)).map((t) => t.id)], [true, 1, CAPTION_SIZE, ...design.focusOrder.map(idOf)],
+    'no sideways scroll, controls out of width, scale, caption sizes, Tab chain');
     same(await report(d, { method: 3, boxes: ['170', '72', '90'], how }), native(3, ['170', '72', '90']), 'report');
     await report(d, { boxes: ['170', '72', '9e9'], how, close: null });
     same([await warningOpen(d), ...await withinWidth(page, [PAGE.warning])], [true, true], 'the warning open, no sideways scroll, out of width');
