@@ -4,6 +4,7 @@
 # stands there), so each is reached through a folder that holds only it.
 #   stb_image_write  libstb-dev           <stb/stb_image_write.h>
 #   nlohmann_json    nlohmann-json3-dev   <nlohmann/json.hpp>
+#   kainjow_mustache libkainjow-mustache-dev <kainjow/mustache.hpp>
 function(teglomer_header_library target package header)
   if(NOT EXISTS /usr/include/${header})
     message(FATAL_ERROR "/usr/include/${header} is missing: apt-get install ${package}")
@@ -18,5 +19,9 @@ function(teglomer_header_library target package header)
   target_include_directories(${target} SYSTEM INTERFACE ${dir})
 endfunction()
 
-teglomer_header_library(stb_image_write libstb-dev stb/stb_image_write.h)
 teglomer_header_library(nlohmann_json nlohmann-json3-dev nlohmann/json.hpp)
+# The site's generator alone.
+if(EMSCRIPTEN)
+  teglomer_header_library(stb_image_write libstb-dev stb/stb_image_write.h)
+  teglomer_header_library(kainjow_mustache libkainjow-mustache-dev kainjow/mustache.hpp)
+endif()

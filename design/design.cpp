@@ -1,7 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "design/design.h"
 
+#include <algorithm>
+#include <iterator>
+#include <set>
 #include <stdexcept>
+#include <utility>
 
 namespace design {
 
@@ -21,13 +25,47 @@ const ButtonEdges& EdgesOf(const ControlDesign& button) {
     throw std::out_of_range("no edges for " + NameOf(button));
 }
 
-std::string BoxShownMessage(std::string_view labelCaption) {
-    const auto first = labelCaption.find_first_not_of(' ');
-    const auto last = labelCaption.find_last_not_of(' ');
-    std::string_view caption =
-        first == std::string_view::npos ? "" : labelCaption.substr(first, last - first + 1);
-    if (caption.ends_with(':')) caption.remove_suffix(1);
-    return "Появи се поле „" + std::string(caption) + "“";
+const Caption* CaptionOf(std::string_view name) {
+    for (const Caption& c : kBoxCaptions)
+        if (c.label == name || c.box == name) return &c;
+    return nullptr;
+}
+
+namespace {
+
+std::pair<int, int> ColumnPlace(const ControlDesign& d) {
+    if (d.kind == Kind::OptionButton) {
+        std::pair first(d.top, d.left);
+        for (const ControlDesign& o : kControls)
+            if (o.kind == Kind::OptionButton) first = std::min(first, std::pair(o.top, o.left));
+        return first;
+    }
+    const Caption* c = CaptionOf(NameOf(d));
+    const ControlDesign& at = c ? ControlNamed(c->label) : d;
+    return {at.top, at.left};
+}
+
+}  // namespace
+
+int ColumnOrder(const ControlDesign& control) {
+    std::set<std::pair<int, int>> places;
+    for (const ControlDesign& d : kControls) places.insert(ColumnPlace(d));
+    return int(std::distance(places.begin(), places.find(ColumnPlace(control))));
+}
+
+int ColumnMargin() {
+    int left = kClientWidth;
+    for (const ControlDesign& d : kControls) left = std::min(left, d.left);
+    return Pixels(left);
+}
+
+int ColumnGap() {
+    int gap = kClientHeight;
+    for (const ControlDesign& a : kControls)
+        for (const ControlDesign& b : kControls)
+            if (b.top >= a.top + a.height && b.left < a.left + a.width && a.left < b.left + b.width)
+                gap = std::min(gap, b.top - a.top - a.height);
+    return Pixels(gap);
 }
 
 }  // namespace design

@@ -53,10 +53,6 @@ inline constexpr std::string_view kCaption =
 inline constexpr std::string_view kOutputAccessibleName = "Резултат";
 // What a screen reader calls the four option buttons together.
 inline constexpr std::string_view kOptionGroupName = "Метод";
-// What it says when a box comes into view (the chest girth's, for the
-// Borngard method), from the caption of the label beside it: "Появи се поле
-// „Гръдна обиколка [см]“", without the caption's colon and spaces.
-std::string BoxShownMessage(std::string_view labelCaption);
 // The one button of the overflow warning, which carries the window's caption
 // as its title: the word Qt's Bulgarian texts give it.
 inline constexpr std::string_view kWarningButton = "Добре";
@@ -70,10 +66,11 @@ inline constexpr Rgb kBoxFrameColour{96, 96, 128};
 // The ring round the control that has the keyboard focus: black stands out
 // (3:1 or more) from the window and from every face.
 inline constexpr Rgb kFocusColour{0, 0, 0};
-// A push button's raised edge, kept here as colours so the page draws the
-// same edges to the last digit: lit (its face lightened by 150 %) and shaded
-// (darkened by 200 %) on the inside, with a grey shadow outside. The window's
-// tests pin each to the toolkit's own shading of the face.
+// A push button's raised edge, kept here as colours so that both front ends
+// draw the same edges to the last digit, under any style: lit (its face
+// lightened by 150 %) and shaded (darkened by 200 %) on the inside, with a
+// grey shadow outside. The window's tests pin the first two to the
+// toolkit's own shading of the face.
 inline constexpr Rgb kButtonShadowColour{118, 118, 118};
 struct ButtonEdges {
     std::string_view control;
@@ -92,10 +89,10 @@ inline constexpr Rgb kCaptionColour{0, 0, 0};
 inline constexpr std::array<ControlDesign, 14> kControls{{
     // name      idx kind                 caption                                                        left  top   width height colour
     {"Label1",   0, Kind::Label,         "Физическо възп. - индекс за изчисляване на оптимално тегло",  120,  0,    6615, 375,  kLabelColour},
-    {"Option1",  0, Kind::OptionButton,  form::kMethods[0].caption,                                     120,  480,  3015, 375,  kOptionColour},
-    {"Option1",  1, Kind::OptionButton,  form::kMethods[1].caption,                                     120,  960,  3015, 375,  kOptionColour},
-    {"Option1",  2, Kind::OptionButton,  form::kMethods[2].caption,                                     120,  1440, 3015, 375,  kOptionColour},
-    {"Option1",  3, Kind::OptionButton,  form::kMethods[3].caption,                                     120,  1920, 3015, 375,  kOptionColour},
+    {"Option1",  0, Kind::OptionButton,  form::kMethodCaptions[0],                                     120,  480,  3015, 375,  kOptionColour},
+    {"Option1",  1, Kind::OptionButton,  form::kMethodCaptions[1],                                     120,  960,  3015, 375,  kOptionColour},
+    {"Option1",  2, Kind::OptionButton,  form::kMethodCaptions[2],                                     120,  1440, 3015, 375,  kOptionColour},
+    {"Option1",  3, Kind::OptionButton,  form::kMethodCaptions[3],                                     120,  1920, 3015, 375,  kOptionColour},
     {"Label2",   0, Kind::Label,         "Височина [см]: ",                                             3480, 480,  2415, 375,  kLabelColour},
     {"Label2",   1, Kind::Label,         "Тегло [кг]: ",                                                3480, 960,  2415, 375,  kLabelColour},
     {"Label2",   2, Kind::Label,         "Гръдна обиколка [см]: ",                                      3480, 1440, 2415, 375,  kLabelColour},
@@ -131,6 +128,19 @@ inline constexpr std::array<Caption, 3> kBoxCaptions{{
 
 // The window's title, shown at its top: what the page calls its heading.
 inline constexpr std::string_view kTitle = "Label1(0)";
+
+// The caption pair a label or a box belongs to; none for other controls.
+const Caption* CaptionOf(std::string_view name);
+
+// The window as one column, where a screen is narrower than it (the page on
+// a phone): a control's place, in the window's reading order, top to
+// bottom, then left to right, where the option buttons go as one block
+// (they are one group) and a box with the label that names it; the margin
+// (between the window's edge and the nearest control) and the gap (between
+// a control and the next one below it), in pixels.
+int ColumnOrder(const ControlDesign& control);
+int ColumnMargin();
+int ColumnGap();
 
 // The order Tab moves the focus in; the window opens on the first.
 inline constexpr std::array<std::string_view, 10> kFocusOrder{

@@ -23,13 +23,24 @@ std::string ToDisplayText(std::string_view formText) { return Replaced(formText,
 
 std::string ToFormText(std::string_view displayText) { return Replaced(displayText, "\n", "\r\n"); }
 
-std::string CommandAnnouncement(const form::FormState& state) {
+std::string Command(form::Form& form, const form::FormState& state, int index) {
+    form.Command1_Click(index);
     return ToDisplayText(state.OutputText());
 }
 
-std::string ChestGirthAnnouncement(bool wasHidden, bool visible) {
-    if (!wasHidden || !visible) return {};
-    return BoxShownMessage(ControlNamed(kBoxCaptions[form::kChestGirth].label).caption);
+std::string ChestGirthShownMessage() {
+    // The caption without its colon and the spaces round it.
+    std::string_view caption = ControlNamed(kBoxCaptions[form::kChestGirth].label).caption;
+    caption.remove_prefix(std::min(caption.find_first_not_of(' '), caption.size()));
+    caption.remove_suffix(caption.size() -
+                          std::min(caption.find_last_not_of(' ') + 1, caption.size()));
+    if (caption.ends_with(':')) caption.remove_suffix(1);
+    return "Появи се поле „" + std::string(caption) + "“";
+}
+
+std::optional<std::string> ChestGirthAnnouncement(bool wasHidden, bool visible) {
+    if (!wasHidden || !visible) return std::nullopt;
+    return ChestGirthShownMessage();
 }
 
 }  // namespace design

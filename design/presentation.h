@@ -4,9 +4,11 @@
 // reader is told when. Plain C++, no toolkit.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
+#include "form/form.h"
 #include "form/form_state.h"
 
 namespace design {
@@ -15,14 +17,17 @@ namespace design {
 std::string ToDisplayText(std::string_view formText);
 std::string ToFormText(std::string_view displayText);
 
-// Told after a push button's handler (or Enter's in a box) has run: what the
-// output box now says, the report, the refusal or the call for a new
-// choice. The focus stays where the user is.
-std::string CommandAnnouncement(const form::FormState& state);
+// Runs a push button's handler (or Enter's in a box) on the form whose state
+// is `state`, and gives what a screen reader is told then: what the output
+// box now says, the report, the refusal or the call for a new choice. The
+// focus stays where the user is.
+std::string Command(form::Form& form, const form::FormState& state, int index);
 
-// Told when the chest-girth box is shown or hidden: a box that comes into
-// view is out of sight for a screen-reader user until told of. Empty when
-// there is nothing to tell.
-std::string ChestGirthAnnouncement(bool wasHidden, bool visible);
+// What a screen reader is told when the chest-girth box comes into view,
+// from the caption beside it: "Появи се поле „Гръдна обиколка [см]“".
+std::string ChestGirthShownMessage();
+// Told when the chest-girth box is shown or hidden, if anything: a box that
+// comes into view is out of sight for a screen-reader user until told of.
+std::optional<std::string> ChestGirthAnnouncement(bool wasHidden, bool visible);
 
 }  // namespace design

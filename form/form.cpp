@@ -22,7 +22,8 @@ void Form::Option1_Click(int index) {
     // Only the four option buttons exist; anything else would later name a
     // caption that is not there.
     if (index < 0 || index >= kOptionCount) return;
-    const bool borngard = index == kBorngard;
+    // The one method that reads the chest girth.
+    const bool borngard = Method(index) == Method::Borngard;
     state_.SetChestGirthLabelVisible(borngard);
     state_.SetChestGirthInputVisible(borngard);
     methodIndex_ = static_cast<std::int16_t>(index);
@@ -52,17 +53,17 @@ void Form::Calculate() {
         // Called directly, not through a table of function pointers: in
         // WebKitGTK 2.50's WebAssembly an exception thrown below an indirect
         // call escaped this catch, and the page showed no warning.
-        switch (methodIndex_) {
-            case 0:
+        switch (ChosenMethod()) {
+            case Method::BodyMassIndex:
                 calc::CalcBodyMassIndex(inputs, report);
                 break;
-            case 1:
+            case Method::Broca:
                 calc::CalcBroca(inputs, report);
                 break;
-            case 2:
+            case Method::Breitman:
                 calc::CalcBreitman(inputs, report);
                 break;
-            default:  // kBorngard
+            case Method::Borngard:
                 calc::CalcBorngard(inputs, report);
                 break;
         }

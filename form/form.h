@@ -11,21 +11,20 @@
 
 namespace form {
 
-struct Method {
-    std::string_view caption;  // the option button's caption
-};
+// The four methods, by the index of their option button (= MethodIndex);
+// Form::Calculate runs each.
+enum class Method : std::int16_t { BodyMassIndex, Broca, Breitman, Borngard };
 
-// Index of the option button = MethodIndex; Form::Calculate runs each.
-inline constexpr std::array<Method, kOptionCount> kMethods{{
-    {"индекс на телесната маса"},
-    {"индекс на Брок"},
-    {"индекс на Брейтман"},
-    {"индекс на Борнгард"},
-}};
+// The option buttons' captions, by method.
+inline constexpr std::array<std::string_view, kOptionCount> kMethodCaptions{
+    "индекс на телесната маса",
+    "индекс на Брок",
+    "индекс на Брейтман",
+    "индекс на Борнгард",
+};
 
 inline constexpr int kCalculate = 0;  // Command1(0), "Изчисли"
 inline constexpr int kClear = 1;      // Command1(1), "Изтрий"
-inline constexpr int kBorngard = 3;   // the method that reads the chest girth
 
 inline constexpr std::string_view kHeaderLabel = "Изчисляване: ";
 inline constexpr std::string_view kClearedText = "Направете нов избор";
@@ -45,6 +44,7 @@ public:
 
     // The method chosen last; kept through Clear.
     std::int16_t MethodIndex() const { return methodIndex_; }
+    Method ChosenMethod() const { return Method(methodIndex_); }
 
 private:
     void Calculate();

@@ -15,7 +15,7 @@ namespace form {
 class MemoryFormState : public FormState {
 public:
     explicit MemoryFormState(std::string output = "") : output(std::move(output)) {
-        for (int i = 0; i < kOptionCount; ++i) captions[i] = std::string(kMethods[i].caption);
+        for (int i = 0; i < kOptionCount; ++i) captions[i] = std::string(kMethodCaptions[i]);
     }
 
     std::string InputText(int index) const override { return inputs.at(index); }

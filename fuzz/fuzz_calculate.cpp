@@ -76,7 +76,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     const std::string header =
-        "Изчисляване: " + std::string(form::kMethods[method].caption) + "\r\n";
+        "Изчисляване: " + std::string(form::kMethodCaptions[method]) + "\r\n";
     Require(state.output.compare(0, header.size(), header) == 0, "the header line comes first");
     Require(state.warnings.size() <= 1, "at most one warning");
     Require(state.output.find("inf") == std::string::npos &&

@@ -14,7 +14,7 @@ JOBS=$(nproc 2>/dev/null || echo 2)
 # What every build needs. dpkg-dev reads the release out of debian/changelog
 # for the install test; fonts-liberation carries the metrics the window is
 # drawn for.
-BUILD_PACKAGES=(cmake make g++ dpkg-dev libgtest-dev qt6-base-dev libstb-dev nlohmann-json3-dev fonts-liberation
+BUILD_PACKAGES=(cmake make g++ dpkg-dev libgtest-dev qt6-base-dev libstb-dev nlohmann-json3-dev libkainjow-mustache-dev fonts-liberation
     qt6-translations-l10n)
 
 # What `emcmake cmake` would add, given on every configure of a WebAssembly

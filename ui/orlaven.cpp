@@ -92,11 +92,12 @@ public:
     ColouredButton(const QString& caption, const QColor& face, const design::ButtonEdges& edges,
                    QWidget* parent)
         : Edged(caption, parent) {
+        // The three colours qDrawWinButton draws the edge in, the page's too:
+        // a style's own shadow may all but vanish on the window's colour.
         QPalette p = FacePalette(palette(), face);
         p.setColor(QPalette::Light, ToColor(edges.light));
-        p.setColor(QPalette::Midlight, face.lighter(125));
         p.setColor(QPalette::Dark, ToColor(edges.dark));
-        p.setColor(QPalette::Mid, face.darker(150));
+        p.setColor(QPalette::Shadow, ToColor(design::kButtonShadowColour));
         setPalette(p);
     }
 
@@ -272,10 +273,7 @@ void Orlaven::Build(const QFont& font) {
     Control(design::kFocusOrder.front())->setFocus();
 }
 
-void Orlaven::Command(int index) {
-    form_.Command1_Click(index);
-    announcer_->Announce(Q(design::CommandAnnouncement(*this)));
-}
+void Orlaven::Command(int index) { announcer_->Announce(Q(design::Command(form_, *this, index))); }
 
 QWidget* Orlaven::Control(std::string_view name) const {
     return findChild<QWidget*>(Q(name), Qt::FindDirectChildrenOnly);
@@ -311,9 +309,9 @@ void Orlaven::SetChestGirthLabelVisible(bool visible) {
 
 void Orlaven::SetChestGirthInputVisible(bool visible) {
     QLineEdit* box = text2_[form::kChestGirth];
-    const std::string told = design::ChestGirthAnnouncement(box->isHidden(), visible);
+    const auto told = design::ChestGirthAnnouncement(box->isHidden(), visible);
     box->setVisible(visible);
-    if (!told.empty() && announcer_) announcer_->Announce(Q(told));
+    if (told && announcer_) announcer_->Announce(Q(*told));
 }
 
 void Orlaven::ShowOverflowWarning(const std::string& message) {

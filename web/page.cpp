@@ -84,17 +84,14 @@ public:
     }
     void SetChestGirthInputVisible(bool visible) override {
         const bool wasHidden = JsSetHidden(Input(form::kChestGirth).c_str(), !visible);
-        const std::string told = design::ChestGirthAnnouncement(wasHidden, visible);
-        if (!told.empty()) JsAnnounce(told.c_str());
+        if (const auto told = design::ChestGirthAnnouncement(wasHidden, visible))
+            JsAnnounce(told->c_str());
     }
     void ShowOverflowWarning(const std::string& message) override { JsWarn(message.c_str()); }
 
     // Runs a push button's handler (or Enter's in a box), then tells screen
     // readers what the output box now says.
-    void Command(int index) {
-        form_.Command1_Click(index);
-        JsAnnounce(design::CommandAnnouncement(*this).c_str());
-    }
+    void Command(int index) { JsAnnounce(design::Command(form_, *this, index).c_str()); }
 
 private:
     static std::string Input(int index) { return web::ElementId("Text2", index); }

@@ -1,39 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The icon as a PNG file, written by Debian's stb_image_write. Include it in
-// one file of a program: the library's code is compiled there, kept private.
+// The icon as PNG files, written by Debian's stb_image_write (compiled in
+// png.cpp alone).
 #pragma once
 
 #include <string>
 
 #include "design/icon.h"
 
-#define STB_IMAGE_WRITE_STATIC
-#define STB_IMAGE_WRITE_IMPLEMENTATION
-#include <stb/stb_image_write.h>
-
 namespace web {
 
 // Each pixel made a square of factor x factor pixels: larger, never blurred.
-inline design::Image Enlarged(const design::Image& image, int factor) {
-    design::Image out{image.width * factor, image.height * factor, {}};
-    out.pixels.reserve(std::size_t(out.width) * out.height);
-    for (int y = 0; y < out.height; ++y)
-        for (int x = 0; x < out.width; ++x) out.pixels.push_back(image.At(x / factor, y / factor));
-    return out;
-}
+design::Image Enlarged(const design::Image& image, int factor);
 
 // Empty when the image cannot be written.
-inline std::string EncodePng(const design::Image& image) {
-    static_assert(sizeof(design::Rgba) == 4, "pixels are handed over as RGBA bytes");
-    std::string png;
-    const auto append = [](void* out, void* data, int size) {
-        static_cast<std::string*>(out)->append(static_cast<const char*>(data), std::size_t(size));
-    };
-    stbi_write_png_compression_level = 9;
-    if (!stbi_write_png_to_func(append, &png, image.width, image.height, 4, image.pixels.data(),
-                                image.width * 4))
-        return {};
-    return png;
-}
+std::string EncodePng(const design::Image& image);
 
 }  // namespace web

@@ -161,7 +161,7 @@ public:
     // Returns what is wrong with the report, or an empty text.
     std::string Check(int method, const std::string& weightText,
                       const MemoryFormState& state) const {
-        const std::string header = "Изчисляване: " + std::string(kMethods[method].caption) + "\r\n";
+        const std::string header = "Изчисляване: " + std::string(kMethodCaptions[method]) + "\r\n";
         if (state.output.compare(0, header.size(), header) != 0) return "no header line";
         const std::string rest = state.output.substr(header.size());
         bool lineEnd = false;

@@ -123,7 +123,7 @@ int Time() {
         const std::chrono::duration<double, std::nano> took =
             std::chrono::steady_clock::now() - start;
         std::printf("%7.0f ns a report: %s\n", took.count() / kRuns,
-                    std::string(form::kMethods[method].caption).c_str());
+                    std::string(form::kMethodCaptions[method]).c_str());
     }
     return 0;
 }

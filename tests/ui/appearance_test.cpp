@@ -216,7 +216,14 @@ private slots:
                                             .arg(group)
                                             .arg(role)));
             }
-            // ... and what it painted.
+            // ... and what it painted: a push button's outer edge in the
+            // design's shadow, as the page draws it, whatever the style's own.
+            if (d.kind == design::Kind::PushButton) {
+                const QRect g = at(w->geometry());
+                const auto& s = design::kButtonShadowColour;
+                QCOMPARE(image.pixelColor(g.right(), g.center().y()),
+                         QColor(s.red, s.green, s.blue));
+            }
             const auto text = MeasureText(image, at(RoomOf(w).rect));
             QVERIFY2(text.face == Face(d), qPrintable(DesignName(d) + " face " + text.face.name()));
             QVERIFY2(text.contrast >= kMinimumContrast,

@@ -27,7 +27,6 @@
 #include "ui/accessibility.h"
 #include "ui/app_setup.h"
 #include "ui/orlaven.h"
-#include "web/png.h"
 
 using testing_support::Command1;
 using testing_support::Find;
@@ -471,23 +470,6 @@ private slots:
             const QColor face = colour(*design::ControlNamed(e.control).colour);
             QCOMPARE(name(e.light), face.lighter(150).name());
             QCOMPARE(name(e.dark), face.darker(200).name());
-        }
-    }
-
-    // The web page's icons, as the site's build writes them, read back by Qt.
-    void webIconsAreTheDrawingPixelForPixel() {
-        const QImage drawing =
-            QImage(QStringLiteral(":/teglomer.xpm")).convertToFormat(QImage::Format_ARGB32);
-        for (int factor : {1, 6, 16}) {
-            const std::string png = web::EncodePng(web::Enlarged(design::IconDrawing(), factor));
-            QImage icon;
-            QVERIFY(icon.loadFromData(reinterpret_cast<const uchar*>(png.data()), int(png.size()),
-                                      "PNG"));
-            icon = icon.convertToFormat(QImage::Format_ARGB32);
-            QCOMPARE(icon.size(), drawing.size() * factor);
-            for (int y = 0; y < icon.height(); ++y)
-                for (int x = 0; x < icon.width(); ++x)
-                    QCOMPARE(icon.pixel(x, y), drawing.pixel(x / factor, y / factor));
         }
     }
 

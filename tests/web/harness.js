@@ -38,6 +38,8 @@ const optionLabel = (m) => `label[for="${idOf(`Option1(${m})`)}"]`;
 const BOXES = design.boxCaptions.map((b) => b.box);
 const OPTIONS = design.controls.filter((c) => c.kind === 'option').map((c) => c.name);
 const lf = (text) => text.replace(/\r\n/g, '\n');
+// A design colour (#rrggbb) as a computed style gives it.
+const rgb = (hex) => `rgb(${hex.match(/[0-9a-f]{2}/g).map((x) => parseInt(x, 16)).join(', ')})`;
 const SEPARATOR = { 'bg-BG': ',', 'en-US': '.' };
 const CLEARED = design.texts.cleared;
 // The page's own parts, as its template names them.
@@ -173,7 +175,7 @@ async function layout(d, group, tolerance) {
         cs.fontFamily.split(',')[0].replace(/"/g, ''), document.title, document.documentElement.lang];
     }, PAGE.window);
     same([...w, await output(d), ...await Promise.all(design.controls.map((c) => isShown(d, c.id)))],
-      [design.client.widthPx, design.client.heightPx, `rgb(${design.windowColour.join(', ')})`,
+      [design.client.widthPx, design.client.heightPx, rgb(design.windowColour),
         Math.round(design.font.pointSize * 400 / 3) / 100, design.font.family, design.caption, LANGUAGE,
         lf(design.referenceText), ...design.controls.map((c) => !c.hiddenAtStart)],
       'width, height, colour, font size and family, title, language, output, each control shown');
@@ -197,7 +199,7 @@ async function layout(d, group, tolerance) {
           colour: getComputedStyle(face).backgroundColor, caption: holder.textContent.trim(), cut };
       }, { c, win: PAGE.window });
       for (const k of ['left', 'top', 'width', 'height']) ok(Math.abs(got[k] - c.px[k]) <= tolerance, `${k} is ${got[k]} px, the design's ${c.px[k]} px`);
-      if (c.colour) same(got.colour, `rgb(${c.colour.join(', ')})`, 'colour');
+      if (c.colour) same(got.colour, rgb(c.colour), 'colour');
       if (c.caption) same(got.caption, c.caption.trim(), 'caption');
       ok(!got.cut, `the caption is cut: it does not fit its ${got.width} x ${got.height} px face`);
     });
@@ -211,6 +213,6 @@ function finish(started, where) {
   process.exit(counts.failed ? 1 : 0);
 }
 
-module.exports = { args, design, control, idOf, q, optionLabel, BOXES, OPTIONS, lf, SEPARATOR, CLEARED, LANGUAGE, PAGE,
+module.exports = { args, design, control, idOf, q, optionLabel, BOXES, OPTIONS, lf, rgb, SEPARATOR, CLEARED, LANGUAGE, PAGE,
   nativeReports, native, counts, check, ok, same, within, until, waitReady, values, output, isShown, focused, warningOpen,
   closeWarnings, report, layout, finish };

@@ -2,7 +2,7 @@
 // The web page in headless Chromium, what needs Chromium's own means
 // (DevTools, Playwright's emulation of phones and requests); what any engine
 // can show is engines_test.js's, run in each.
-//   node page_test.js --site DIR --design design.json --report-dump PATH [--cmake PATH] [GROUP...]
+//   node page_test.js --site DIR --design design.json --report-dump PATH [--generate web_generate.js] [GROUP...]
 // Each group (all when none is named) is a table of cases on pages of its own.
 // A failed case prints its name and what differed; the last line is
 // "N passed, N failed".
@@ -13,7 +13,7 @@ const os = require('os');
 const path = require('path');
 const { spawnSync } = require('child_process');
 const { serve, launch, openPage, waitReady, devtools, driverOf } = require('./browser');
-const { args, design, control, idOf, q, optionLabel, BOXES, OPTIONS, CLEARED, LANGUAGE, PAGE, SEPARATOR, nativeReports, native,
+const { args, design, control, idOf, q, optionLabel, BOXES, OPTIONS, CLEARED, LANGUAGE, PAGE, SEPARATOR, nativeReports, native, rgb,
   counts, check, ok, same, within, output, warningOpen, closeWarnings, report, layout, finish } = require('./harness');
 
 // --- the page ----------------------------------------------------------------
@@ -254,7 +254,7 @@ groups.phone = async () => {
 const luminance = (css) => css.match(/[\d.]+/g).slice(0, 3).map((c) => c / 255)
   .map((c) => (c <= 0.03928 ? c / 12.92 : ((c + 0.055) / 1.055) ** 2.4)).reduce((l, c, i) => l + c * [0.2126, 0.7152, 0.0722][i], 0);
 const contrast = (a, b) => (Math.max(luminance(a), luminance(b)) + 0.05) / (Math.min(luminance(a), luminance(b)) + 0.05);
-const FACES = [design.windowColour, ...design.controls.map((c) => c.colour).filter(Boolean)].map((c) => `rgb(${c.join(', ')})`);
+const FACES = [design.windowColour, ...design.controls.map((c) => c.colour).filter(Boolean)].map(rgb);
 const CAPTION_SIZE = `${design.font.pointSize * 4 / 3}px`;
 // No sideways scroll, then those of the elements that are not within the width.
 const withinWidth = (page, ids) => page.evaluate((i) => [document.documentElement.scrollWidth <= innerWidth, ...i.filter((id) => {
@@ -363,8 +363,8 @@ function otherBuilds(dir) {
     const site = path.join(dir, char === '#' ? 'renewed' : 'altered');
     fs.cpSync(args.site, site, { recursive: true });
     retitle(site, char);
-    const run = spawnSync(args.cmake || 'cmake', [`-DSITE=${site}`, `-DFILES=${kept.join(',')}`,
-      `-DTEMPLATE=${path.join(__dirname, '../../web/sw.js')}`, '-P', path.join(__dirname, '../../web/stamp.cmake')], { encoding: 'utf8' });
+    fs.writeFileSync(path.join(dir, 'none'), '');
+    const run = spawnSync(process.execPath, [args.generate, 'worker', path.join(__dirname, '../../web'), site, path.join(dir, 'none'), ...kept], { encoding: 'utf8' });
     ok(run.status === 0, `stamping ${site}/sw.js: ${run.stderr}`);
     if (char === '%') retitle(site, '&');
     return site;
