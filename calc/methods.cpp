@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "calc/methods.h"
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 #include <limits>
 
 #include "calc/number_text.h"
@@ -32,29 +34,6 @@ void AppendVerdict(double ideal, double weight, Report& report) {
 
 namespace {
 
-struct WeightClass {
-    double below;    // the class holds indices under this bound
-    bool inclusive;  // ...or equal to it
-    std::string_view line;
-};
-
-// Applied to the rounded index, first match wins.
-constexpr std::array<WeightClass, 7> kWeightClasses{{
-    {16, true, "Недохранен!"},
-    {18.5, false, "Слаб - под нормалното тегло."},
-    {25, false, "нормално тегло,"},
-    {30, false, "наднормено тегло"},
-    {35, false, "затлъстяване I степен"},
-    {40, false, "затлъстяване II степен"},
-    {std::numeric_limits<double>::infinity(), false, "затлъстяване III степен"},
-}};
-
-std::string_view ClassifyIndex(double index) {
-    for (const auto& c : kWeightClasses)
-        if (index < c.below || (c.inclusive && index == c.below)) return c.line;
-    return kWeightClasses.back().line;
-}
-
 struct HeightBracket {
     double from;  // inclusive
     double to;    // exclusive
@@ -72,43 +51,96 @@ constexpr std::array<HeightBracket, 3> kBrocaBrackets{{
 
 }  // namespace
 
-void CalcBodyMassIndex(const Inputs& inputs, Report& report) {
-    double heightMetres = ParseNumber(inputs.height) / 100;
-    const double weight = RoundToInteger(ParseNumber(inputs.weight));
-    // Under 100 cm, an empty box included, counts as 100 cm: no division by zero.
-    if (heightMetres < 1) heightMetres = 1;
-    const double index = RoundToHundredths(weight / Finite(heightMetres * heightMetres));
-    report.AppendLine("Индекс на телесната маса: ", index);
-    report.AppendLine(ClassifyIndex(index));
+std::size_t ClassOf(double index) {
+    for (std::size_t i = 0; i < kWeightClasses.size(); ++i) {
+        const WeightClass& c = kWeightClasses[i];
+        if (index < c.below || (c.inclusive && index == c.below)) return i;
+    }
+    return kWeightClasses.size() - 1;
 }
 
-void CalcBroca(const Inputs& inputs, Report& report) {
+double IndexHeight(std::string_view heightText) {
+    return std::max(ParseNumber(heightText) / 100, 1.0);
+}
+
+double IndexOf(double weight, double heightMetres) {
+    return RoundToHundredths(weight / Finite(heightMetres * heightMetres));
+}
+
+double BodyMassIndex(const Inputs& inputs) {
+    const double height = IndexHeight(inputs.height);
+    return IndexOf(RoundToInteger(ParseNumber(inputs.weight)), height);
+}
+
+std::optional<WeightRange> NormalWeights(std::string_view heightText) {
+    const double height = IndexHeight(heightText);
+    const auto normal = [height](double weight) {
+        return ClassOf(IndexOf(weight, height)) == kNormalClass;
+    };
+    // From the bounds times the squared height, then a kilogram at a time
+    // either way until the method's own rounding and classing agree, within
+    // the 16-bit weights the method reads.
+    constexpr double kLightest = -32768, kHeaviest = 32767;
+    const double squared = Finite(height * height);
+    double low = std::ceil(kWeightClasses[kNormalClass - 1].below * squared);
+    double high = std::floor(kWeightClasses[kNormalClass].below * squared);
+    if (low > kHeaviest || high < kLightest) return std::nullopt;
+    low = std::max(low, kLightest);
+    high = std::min(high, kHeaviest);
+    while (low > kLightest && normal(low - 1)) --low;
+    while (low <= high && !normal(low)) ++low;
+    while (high < kHeaviest && normal(high + 1)) ++high;
+    while (high >= low && !normal(high)) --high;
+    if (low > high) return std::nullopt;
+    const double typed = ParseNumber(heightText);
+    return WeightRange{typed / 100 < 1 ? 100 : typed, int(low), int(high)};
+}
+
+std::optional<Verdict> Broca(const Inputs& inputs) {
     const double height = ParseNumber(inputs.height);
     const double weight = RoundToInteger(ParseNumber(inputs.weight));
-    if (height < 155 || weight < 40) {
-        report.Append("ръст < 155 - въведените данни са некоректни!");
-        return;
-    }
+    if (height < 155 || weight < 40) return std::nullopt;
     double ideal = 0;
     for (const auto& b : kBrocaBrackets)
         if (height >= b.from && height < b.to) ideal = RoundToHundredths(height - b.offset);
-    AppendVerdict(ideal, weight, report);
+    return Verdict{ideal, weight};
 }
 
-void CalcBreitman(const Inputs& inputs, Report& report) {
+Verdict Breitman(const Inputs& inputs) {
     const double height = ParseNumber(inputs.height);
     const double weight = RoundToInteger(ParseNumber(inputs.weight));
-    const double ideal = RoundToHundredths(height * 0.7 - 50);
-    AppendVerdict(ideal, weight, report);
+    return {RoundToHundredths(height * 0.7 - 50), weight};
 }
 
-void CalcBorngard(const Inputs& inputs, Report& report) {
+Verdict Borngard(const Inputs& inputs) {
     const double height = ParseNumber(inputs.height);
     const double weight = ParseNumber(inputs.weight);
     const double chestGirth = RoundToInteger(ParseNumber(inputs.chestGirth));
     // The product first, then the division.
-    const double ideal = RoundToHundredths(height * chestGirth / 240);
-    AppendVerdict(ideal, weight, report);
+    return {RoundToHundredths(height * chestGirth / 240), weight};
+}
+
+void CalcBodyMassIndex(const Inputs& inputs, Report& report) {
+    const double index = BodyMassIndex(inputs);
+    report.AppendLine("Индекс на телесната маса: ", index);
+    report.AppendLine(kWeightClasses[ClassOf(index)].line);
+}
+
+void CalcBroca(const Inputs& inputs, Report& report) {
+    if (const auto verdict = Broca(inputs))
+        AppendVerdict(verdict->ideal, verdict->weight, report);
+    else
+        report.Append("ръст < 155 - въведените данни са некоректни!");
+}
+
+void CalcBreitman(const Inputs& inputs, Report& report) {
+    const Verdict verdict = Breitman(inputs);
+    AppendVerdict(verdict.ideal, verdict.weight, report);
+}
+
+void CalcBorngard(const Inputs& inputs, Report& report) {
+    const Verdict verdict = Borngard(inputs);
+    AppendVerdict(verdict.ideal, verdict.weight, report);
 }
 
 }  // namespace calc

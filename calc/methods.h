@@ -3,6 +3,9 @@
 // computes, and appends its lines to a report; none of them knows the window.
 #pragma once
 
+#include <array>
+#include <limits>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -38,11 +41,58 @@ private:
 };
 
 // Every method throws Overflow when a number does not fit; what it appended
-// before stays in the report.
+// before stays in the report. What each computes is also given alone, for
+// the scale under the report; it throws Overflow where the method does.
 void CalcBodyMassIndex(const Inputs& inputs, Report& report);
 void CalcBroca(const Inputs& inputs, Report& report);
 void CalcBreitman(const Inputs& inputs, Report& report);
 void CalcBorngard(const Inputs& inputs, Report& report);
+
+// The height the body mass index is computed at, in metres: under 1 m, an
+// empty box included, counts as 1 m, so there is no division by zero.
+double IndexHeight(std::string_view heightText);
+// weight / height², rounded to hundredths.
+double IndexOf(double weight, double heightMetres);
+// The index the method reports: the weight rounded to whole kilograms.
+double BodyMassIndex(const Inputs& inputs);
+
+// The classes of the index, applied to the rounded index, first match wins.
+struct WeightClass {
+    double below;    // the class holds indices under this bound
+    bool inclusive;  // ...or equal to it
+    std::string_view line;
+};
+inline constexpr std::array<WeightClass, 7> kWeightClasses{{
+    {16, true, "Недохранен!"},
+    {18.5, false, "Слаб - под нормалното тегло."},
+    {25, false, "нормално тегло,"},
+    {30, false, "наднормено тегло"},
+    {35, false, "затлъстяване I степен"},
+    {40, false, "затлъстяване II степен"},
+    {std::numeric_limits<double>::infinity(), false, "затлъстяване III степен"},
+}};
+inline constexpr std::size_t kNormalClass = 2;
+// The row of kWeightClasses that holds the index.
+std::size_t ClassOf(double index);
+
+// The whole kilograms the index classes normal at the height of the text,
+// at the height the index is computed at (in centimetres); none where no
+// whole weight the method can read is. Throws Overflow for a height that
+// does not read.
+struct WeightRange {
+    double heightCm;
+    int low, high;
+};
+std::optional<WeightRange> NormalWeights(std::string_view heightText);
+
+// The desired weight of the three ideal-weight methods and the weight it is
+// compared with; Broca's is none where it refuses the boxes.
+struct Verdict {
+    double ideal, weight;
+};
+std::optional<Verdict> Broca(const Inputs& inputs);
+Verdict Breitman(const Inputs& inputs);
+Verdict Borngard(const Inputs& inputs);
 
 // The desired weight, then how far the weight lies above or below it.
 void AppendVerdict(double ideal, double weight, Report& report);

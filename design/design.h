@@ -22,7 +22,10 @@ struct Rgb {
     int red, green, blue;
 };
 
-enum class Kind { Label, OptionButton, TextBox, PushButton, OutputBox };
+// Scale: the strip under the report (design/scale.h). Note: a line of text
+// on the window's own colour, left-aligned and selectable, kNoteIndent from
+// its left edge.
+enum class Kind { Label, OptionButton, TextBox, PushButton, OutputBox, Scale, Note };
 
 struct ControlDesign {
     std::string_view name;
@@ -34,7 +37,7 @@ struct ControlDesign {
 };
 
 inline constexpr int kClientWidth = 6915;  // twips
-inline constexpr int kClientHeight = 5175;
+inline constexpr int kClientHeight = 7035;
 inline constexpr Rgb kWindowColour{192, 192, 255};
 inline constexpr std::string_view kFontFamily = "Times New Roman";
 // Drawn to the same metrics, so the captions fit as designed.
@@ -46,6 +49,7 @@ inline constexpr int kFontPointSize = 12;
 inline constexpr double kCaptionShrinkStep = 0.25;
 inline constexpr double kSmallestCaptionPointSize = 6;
 inline constexpr int kInputMaxLength = 3;
+inline constexpr int kNoteIndent = 60;  // twips
 inline constexpr std::string_view kCaption =
     "teglomer.example.org Физкултура - индекс за телесна маса";
 
@@ -86,7 +90,10 @@ inline constexpr std::array<ButtonEdges, 2> kButtonEdges{{
 inline constexpr Rgb kCaptionColour{0, 0, 0};
 
 // clang-format off
-inline constexpr std::array<ControlDesign, 14> kControls{{
+// The scope of the index's classes, under the scale.
+inline constexpr std::string_view kScopeNote = "Класовете са за възрастни, от 20 години.";
+
+inline constexpr std::array<ControlDesign, 17> kControls{{
     // name      idx kind                 caption                                                        left  top   width height colour
     {"Label1",   0, Kind::Label,         "Физическо възп. - индекс за изчисляване на оптимално тегло",  120,  0,    6615, 375,  kLabelColour},
     {"Option1",  0, Kind::OptionButton,  form::kMethodCaptions[0],                                     120,  480,  3015, 375,  kOptionColour},
@@ -102,6 +109,9 @@ inline constexpr std::array<ControlDesign, 14> kControls{{
     {"Command1", 0, Kind::PushButton,    "Изчисли",                                                     480,  2400, 1695, 375,  Rgb{128, 255, 128}},
     {"Command1", 1, Kind::PushButton,    "Изтрий",                                                      4560, 2400, 1695, 375,  Rgb{255, 0, 0}},
     {"Text1",    0, Kind::OutputBox,     "",                                                            120,  2880, 6735, 2175, std::nullopt},
+    {"Picture1", 0, Kind::Scale,         "",                                                            120,  5160, 6735, 900,  kWindowColour},
+    {"Label3",   0, Kind::Note,          "",                                                            120,  6120, 6735, 375,  kWindowColour},
+    {"Label3",   1, Kind::Note,          kScopeNote,                                                    120,  6540, 6735, 375,  kWindowColour},
 }};
 // clang-format on
 
@@ -125,6 +135,11 @@ inline constexpr std::array<Caption, 3> kBoxCaptions{{
     {"Label2(1)", "Text2(1)"},
     {"Label2(2)", "Text2(2)"},
 }};
+
+// The scale under the report, and the line under it with the normal weights
+// for the height.
+inline constexpr std::string_view kScale = "Picture1(0)";
+inline constexpr std::string_view kRangeNote = "Label3(0)";
 
 // The window's title, shown at its top: what the page calls its heading.
 inline constexpr std::string_view kTitle = "Label1(0)";

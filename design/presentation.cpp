@@ -23,9 +23,20 @@ std::string ToDisplayText(std::string_view formText) { return Replaced(formText,
 
 std::string ToFormText(std::string_view displayText) { return Replaced(displayText, "\n", "\r\n"); }
 
-std::string Command(form::Form& form, const form::FormState& state, int index) {
+CommandOutcome Command(form::Form& form, const form::FormState& state, int index) {
     form.Command1_Click(index);
-    return ToDisplayText(state.OutputText());
+    CommandOutcome outcome{ToDisplayText(state.OutputText()), std::nullopt};
+    if (index == form::kClear) outcome.strip = StripAtStart(form.DecimalSeparator());
+    if (index != form::kCalculate) return outcome;
+    const std::string height = state.InputText(form::kHeight);
+    const std::string weight = state.InputText(form::kWeight);
+    const std::string chestGirth = state.InputText(form::kChestGirth);
+    outcome.strip = StripOf(form::StandingOf({height, weight, chestGirth}, form.ChosenMethod()),
+                            form.ChosenMethod(), form.DecimalSeparator());
+    std::string& said = outcome.announcement;
+    if (!outcome.strip->rangeNote.empty())
+        said += (said.ends_with('\n') ? "" : "\n") + outcome.strip->rangeNote;
+    return outcome;
 }
 
 std::string ChestGirthShownMessage() {

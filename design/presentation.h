@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "design/scale.h"
 #include "form/form.h"
 #include "form/form_state.h"
 
@@ -17,11 +18,17 @@ namespace design {
 std::string ToDisplayText(std::string_view formText);
 std::string ToFormText(std::string_view displayText);
 
-// Runs a push button's handler (or Enter's in a box) on the form whose state
-// is `state`, and gives what a screen reader is told then: what the output
-// box now says, the report, the refusal or the call for a new choice. The
-// focus stays where the user is.
-std::string Command(form::Form& form, const form::FormState& state, int index);
+// What follows a push button's handler (or Enter's in a box): what a screen
+// reader is told (what the output box now says, the report, the refusal or
+// the call for a new choice, and after a Calculate the normal weights for
+// the height; the focus stays where the user is), and the strip under the
+// report, when it changes.
+struct CommandOutcome {
+    std::string announcement;
+    std::optional<Strip> strip;
+};
+// Runs the handler on the form whose state is `state`.
+CommandOutcome Command(form::Form& form, const form::FormState& state, int index);
 
 // What a screen reader is told when the chest-girth box comes into view,
 // from the caption beside it: "Появи се поле „Гръдна обиколка [см]“".

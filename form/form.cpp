@@ -7,6 +7,70 @@
 #include "calc/number_text.h"
 
 namespace form {
+namespace {
+
+// Called directly, not through a table of function pointers: in WebKitGTK
+// 2.50's WebAssembly an exception thrown below an indirect call escaped the
+// caller's catch, and the page showed no warning.
+void Run(Method method, const calc::Inputs& inputs, calc::Report& report) {
+    switch (method) {
+        case Method::BodyMassIndex:
+            calc::CalcBodyMassIndex(inputs, report);
+            break;
+        case Method::Broca:
+            calc::CalcBroca(inputs, report);
+            break;
+        case Method::Breitman:
+            calc::CalcBreitman(inputs, report);
+            break;
+        case Method::Borngard:
+            calc::CalcBorngard(inputs, report);
+            break;
+    }
+}
+
+std::optional<double> Desired(Method method, const calc::Inputs& boxes) {
+    switch (method) {
+        case Method::BodyMassIndex:
+            return std::nullopt;
+        case Method::Broca:
+            if (const auto verdict = calc::Broca(boxes)) return verdict->ideal;
+            return std::nullopt;
+        case Method::Breitman:
+            return calc::Breitman(boxes).ideal;
+        case Method::Borngard:
+            return calc::Borngard(boxes).ideal;
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<Standing> StandingOf(const calc::Inputs& boxes, Method method) {
+    calc::Report unused(".");
+    Standing s;
+    try {
+        Run(method, boxes, unused);
+        s.desired = Desired(method, boxes);
+    } catch (const calc::Overflow&) {
+        return std::nullopt;
+    }
+    // Each part of its own: a weight too large for the body mass index
+    // still has its desired weight and its height's range.
+    const auto part = [](auto compute) -> std::optional<decltype(compute())> {
+        try {
+            return compute();
+        } catch (const calc::Overflow&) {
+            return std::nullopt;
+        }
+    };
+    s.index = part([&] { return calc::BodyMassIndex(boxes); });
+    s.normal = part([&] { return calc::NormalWeights(boxes.height); }).value_or(std::nullopt);
+    if (s.desired)
+        s.desiredIndex =
+            part([&] { return calc::IndexOf(*s.desired, calc::IndexHeight(boxes.height)); });
+    return s;
+}
 
 Form::Form(FormState& state, std::string decimalSeparator)
     : state_(state), decimalSeparator_(std::move(decimalSeparator)) {}
@@ -50,23 +114,7 @@ void Form::Calculate() {
     bool overflow = false;
     const calc::Inputs inputs{height, weight, chestGirth};
     try {
-        // Called directly, not through a table of function pointers: in
-        // WebKitGTK 2.50's WebAssembly an exception thrown below an indirect
-        // call escaped this catch, and the page showed no warning.
-        switch (ChosenMethod()) {
-            case Method::BodyMassIndex:
-                calc::CalcBodyMassIndex(inputs, report);
-                break;
-            case Method::Broca:
-                calc::CalcBroca(inputs, report);
-                break;
-            case Method::Breitman:
-                calc::CalcBreitman(inputs, report);
-                break;
-            case Method::Borngard:
-                calc::CalcBorngard(inputs, report);
-                break;
-        }
+        Run(ChosenMethod(), inputs, report);
     } catch (const calc::Overflow&) {
         overflow = true;
     }

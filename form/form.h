@@ -4,9 +4,11 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
+#include "calc/methods.h"
 #include "form/form_state.h"
 
 namespace form {
@@ -31,11 +33,26 @@ inline constexpr std::string_view kClearedText = "Направете нов из
 inline constexpr std::string_view kOverflowMessage =
     "Въведеното число е извън допустимия обхват (от -32768 до 32767).";
 
+// Where the boxes stand on the scale under the report, after a Calculate
+// with `method`: the index the body mass index method gives them, the whole
+// kilograms it classes normal at their height, and the method's desired
+// weight with that weight's index at the same height. Each is none where
+// its numbers do not fit or the method gives none; all of it is none where
+// the method itself overflows, and its warning stands alone. Writes nothing.
+struct Standing {
+    std::optional<double> index;
+    std::optional<calc::WeightRange> normal;
+    std::optional<double> desired;
+    std::optional<double> desiredIndex;
+};
+std::optional<Standing> StandingOf(const calc::Inputs& boxes, Method method);
+
 class Form {
 public:
     // The decimal separator of the user's regional settings, used for every
     // number the methods write.
     Form(FormState& state, std::string decimalSeparator);
+    const std::string& DecimalSeparator() const { return decimalSeparator_; }
 
     void Form_Load();
     void Option1_Click(int index);

@@ -394,6 +394,8 @@ QAccessibleInterface* Factory(const QString& className, QObject* object) {
         return new InputBoxAccessible(static_cast<QLineEdit*>(widget));
     if (className == QLatin1String("QRadioButton"))
         return new OptionAccessible(static_cast<QRadioButton*>(widget));
+    if (className == QLatin1String("ui::ScaleStrip"))
+        return new QAccessibleWidget(widget, QAccessible::Graphic);
     if (className == QLatin1String("ui::Announcer"))
         return new QAccessibleWidget(widget, QAccessible::Notification);
     if (className == QLatin1String("QWidget") && widget->isWindow())

@@ -24,6 +24,7 @@
 #include "ui/colours.h"
 #include "ui/fonts.h"
 #include "ui/qt_text.h"
+#include "ui/scale.h"
 
 namespace ui {
 namespace {
@@ -233,6 +234,19 @@ void Orlaven::Build(const QFont& font) {
                 w = button;
                 break;
             }
+            case design::Kind::Scale:
+                scale_ = new ScaleStrip(form_.DecimalSeparator(), this);
+                w = scale_;
+                break;
+            case design::Kind::Note: {
+                auto* note = new QLabel(Q(d.caption), this);
+                note->setIndent(design::Pixels(design::kNoteIndent));
+                // Selectable, but not a Tab stop: the design's order stands.
+                note->setTextInteractionFlags(Qt::TextSelectableByMouse);
+                if (design::NameOf(d) == design::kRangeNote) rangeNote_ = note;
+                w = note;
+                break;
+            }
             case design::Kind::OutputBox: {
                 text1_ = new Edged<QPlainTextEdit>(this);
                 // Read-only for typing, but the report can be selected and
@@ -255,7 +269,7 @@ void Orlaven::Build(const QFont& font) {
                        design::Pixels(d.height));
         if (d.colour && d.kind != design::Kind::PushButton) PaintFace(w, *d.colour);
         if (d.kind == design::Kind::Label || d.kind == design::Kind::OptionButton ||
-            d.kind == design::Kind::PushButton)
+            d.kind == design::Kind::PushButton || d.kind == design::Kind::Note)
             FitCaption(*w);
     }
     for (std::string_view name : design::kHiddenAtStart) Control(name)->hide();
@@ -273,7 +287,14 @@ void Orlaven::Build(const QFont& font) {
     Control(design::kFocusOrder.front())->setFocus();
 }
 
-void Orlaven::Command(int index) { announcer_->Announce(Q(design::Command(form_, *this, index))); }
+void Orlaven::Command(int index) {
+    const design::CommandOutcome outcome = design::Command(form_, *this, index);
+    if (outcome.strip) {
+        scale_->Show(*outcome.strip);
+        rangeNote_->setText(Q(outcome.strip->rangeNote));
+    }
+    announcer_->Announce(Q(outcome.announcement));
+}
 
 QWidget* Orlaven::Control(std::string_view name) const {
     return findChild<QWidget*>(Q(name), Qt::FindDirectChildrenOnly);

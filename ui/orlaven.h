@@ -21,6 +21,7 @@ class QRadioButton;
 namespace ui {
 
 class Announcer;
+class ScaleStrip;
 
 class Orlaven : public QWidget, public form::FormState {
     Q_OBJECT
@@ -56,6 +57,8 @@ private:
     QPlainTextEdit* text1_ = nullptr;
     QButtonGroup* options_ = nullptr;
     Announcer* announcer_ = nullptr;
+    ScaleStrip* scale_ = nullptr;
+    QLabel* rangeNote_ = nullptr;
     form::Form form_;
 };
 

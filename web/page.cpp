@@ -9,6 +9,7 @@
 
 #include "design/design.h"
 #include "design/presentation.h"
+#include "design/scale.h"
 #include "form/form.h"
 #include "form/form_state.h"
 #include "form/memory_form_state.h"
@@ -41,11 +42,18 @@ EM_JS(void, JsSetValue, (const char* id, const char* text), {
 EM_JS(void, JsSetChecked, (const char* id, int checked), {
     document.getElementById(UTF8ToString(id)).checked = !!checked;
 });
+// By the attribute, which an SVG element has too.
 EM_JS(int, JsSetHidden, (const char* id, int hidden), {
     const el = document.getElementById(UTF8ToString(id));
-    const was = el.hidden;
-    el.hidden = !!hidden;
+    const was = el.hasAttribute('hidden');
+    el.toggleAttribute('hidden', !!hidden);
     return was;
+});
+EM_JS(void, JsSetAttribute, (const char* id, const char* name, const char* value), {
+    document.getElementById(UTF8ToString(id)).setAttribute(UTF8ToString(name), UTF8ToString(value));
+});
+EM_JS(void, JsSetText, (const char* id, const char* text), {
+    document.getElementById(UTF8ToString(id)).textContent = UTF8ToString(text);
 });
 // The page's live region and its warning dialog, kept by app.js.
 EM_JS(void, JsAnnounce, (const char* text), { Module.page.announce(UTF8ToString(text)); });
@@ -89,9 +97,39 @@ public:
     }
     void ShowOverflowWarning(const std::string& message) override { JsWarn(message.c_str()); }
 
-    // Runs a push button's handler (or Enter's in a box), then tells screen
-    // readers what the output box now says.
-    void Command(int index) { JsAnnounce(design::Command(form_, *this, index).c_str()); }
+    // Runs a push button's handler (or Enter's in a box), shows the strip
+    // under the report, then tells screen readers what the output box now
+    // says.
+    void Command(int index) {
+        const design::CommandOutcome outcome = design::Command(form_, *this, index);
+        if (outcome.strip) Show(*outcome.strip);
+        JsAnnounce(outcome.announcement.c_str());
+    }
+
+    // The strip: its marks moved to their places along the bar, the range
+    // line and its name; at load its labels in the reader's number format.
+    void Show(const design::Strip& strip) {
+        const std::string scale = web::ElementId(design::kScale);
+        const auto mark = [&scale](const std::string& which, const auto& place) {
+            const std::string id = scale + "-" + which;
+            if (place)
+                JsSetAttribute(id.c_str(), "x", (std::to_string(place->along * 100) + "%").c_str());
+            JsSetHidden(id.c_str(), !place);
+            JsSetHidden((id + "-before").c_str(), !place || place->beyond >= 0);
+            JsSetHidden((id + "-after").c_str(), !place || place->beyond <= 0);
+        };
+        mark("standing", strip.standing);
+        mark("desired", strip.desired);
+        JsSetAttribute(scale.c_str(), "aria-label", strip.name.c_str());
+        JsSetText(web::ElementId(design::kRangeNote).c_str(), strip.rangeNote.c_str());
+    }
+    void ShowLabels() {
+        for (std::size_t b = 0; b < design::kMinorBoundary.size(); ++b) {
+            const std::string id = web::ElementId(design::kScale) + "-label-" + std::to_string(b);
+            JsSetText(id.c_str(), design::BoundaryLabel(b, form_.DecimalSeparator()).c_str());
+        }
+        Show(design::StripAtStart(form_.DecimalSeparator()));
+    }
 
 private:
     static std::string Input(int index) { return web::ElementId("Text2", index); }
@@ -114,6 +152,7 @@ extern "C" {
 
 EMSCRIPTEN_KEEPALIVE void teglomer_load() {
     page = std::make_unique<Page>(Received(JsDecimalSeparatorSize()));
+    page->ShowLabels();
     page->Form().Form_Load();
 }
 

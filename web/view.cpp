@@ -3,12 +3,14 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <sstream>
 #include <string>
 #include <string_view>
 
 #include "design/design.h"
 #include "design/presentation.h"
 #include "design/reference_text.h"
+#include "design/scale.h"
 #include "web/dom.h"
 
 namespace design {
@@ -16,7 +18,9 @@ NLOHMANN_JSON_SERIALIZE_ENUM(Kind, {{Kind::Label, "label"},
                                     {Kind::OptionButton, "option"},
                                     {Kind::TextBox, "text"},
                                     {Kind::PushButton, "button"},
-                                    {Kind::OutputBox, "multiline"}})
+                                    {Kind::OutputBox, "multiline"},
+                                    {Kind::Scale, "scale"},
+                                    {Kind::Note, "note"}})
 }  // namespace design
 
 namespace web {
@@ -111,12 +115,74 @@ Json Document() {
         if (const design::Caption* c = design::CaptionOf(name); c && c->box == name)
             document.push_back(entry(design::ControlNamed(c->label)));
         document.push_back(entry(d));
+        // What the keyboard passes by, under the report: read after it.
+        if (d.kind == Kind::OutputBox)
+            for (const ControlDesign& under : design::kControls)
+                if (under.kind == Kind::Scale || under.kind == Kind::Note)
+                    document.push_back(entry(under));
     }
     if (groupEnd == 0) groupEnd = document.size();
     document.insert(document.begin() + std::ptrdiff_t(groupEnd), Json{{"fieldsetEnd", true}});
     document.insert(document.begin() + std::ptrdiff_t(groupStart),
                     Json{{"fieldset", owns.empty() ? Json::object() : Json{{"owns", owns}}}});
     return document;
+}
+
+double Px(int twips) { return double(twips) / design::kTwipsPerPixel; }
+std::string Number(double value) {
+    std::ostringstream text;
+    text << value;
+    return text.str();
+}
+
+// "x1,y1 x2,y2 ...", in pixels.
+template <std::size_t N>
+std::string Points(const std::array<design::Point, N>& points, int mirror = 1) {
+    std::string out;
+    for (const design::Point& p : points) {
+        out += (out.empty() ? "" : " ") + Number(mirror * Px(p.x)) + ',' + Number(Px(p.y));
+    }
+    return out;
+}
+
+// The scale as the page's SVG draws it: places along the bar in per cent of
+// its width, heights in pixels. Labels and name as the Bulgarian page
+// starts; the module writes them in the reader's own number format.
+Json Strip() {
+    Json bands = Json::array(), boundaries = Json::array();
+    const auto percent = [](double along) { return along * 100; };
+    const auto& classes = calc::kWeightClasses;
+    double from = 0;
+    for (std::size_t b = 0; b < classes.size(); ++b) {
+        const double to = b + 1 < classes.size() ? design::PlaceOnScale(classes[b].below).along : 1;
+        bands.push_back({{"from", percent(from)},
+                         {"width", percent(to - from)},
+                         {"colour", Hex(design::kBandColours[b])}});
+        if (b + 1 < classes.size())
+            boundaries.push_back({{"index", b},
+                                  {"at", percent(to)},
+                                  {"label", design::BoundaryLabel(b, ",")},
+                                  {"minor", design::kMinorBoundary[b]}});
+        from = to;
+    }
+    return {{"name", design::StripAtStart(",").name},
+            {"inset", Px(design::kScaleInset)},
+            {"barTop", Px(design::kBarTop)},
+            {"barHeight", Px(design::kBarHeight)},
+            {"barBottom", Px(design::kBarTop + design::kBarHeight)},
+            {"labelMiddle", Px(design::kScaleLabelTop + design::kScaleLabelHeight / 2)},
+            {"boundaryWidth", Px(design::kBoundaryWidth)},
+            {"stemWidth", Px(design::kStemWidth)},
+            {"dash", Number(Px(design::kDesiredStemDash[0])) + " " +
+                         Number(Px(design::kDesiredStemDash[1]))},
+            {"ink", Hex(design::kScaleInk)},
+            {"hollow", Hex(design::kHollowMark)},
+            {"standingHead", Points(design::kStandingHead)},
+            {"desiredHead", Points(design::kDesiredHead)},
+            {"beyondLeft", Points(design::kBeyondSign)},
+            {"beyondRight", Points(design::kBeyondSign, -1)},
+            {"bands", bands},
+            {"boundaries", boundaries}};
 }
 
 }  // namespace
@@ -177,6 +243,9 @@ Json View() {
           {"overflow", form::kOverflowMessage}}},
         // As the output box shows it, with line feeds.
         {"referenceText", design::ToDisplayText(design::kReferenceText)},
+        {"strip", Strip()},
+        {"rangeNote", design::kRangeNote},
+        {"noteIndent", Px(design::kNoteIndent)},
         {"document", Document()},
     };
 }

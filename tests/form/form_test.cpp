@@ -3,11 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <clocale>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "calc/number_text.h"
 #include "form/memory_form_state.h"
 #include "tests/support/number_text_helpers.h"
 #include "tests/support/process_locale.h"
@@ -313,6 +316,64 @@ TEST_F(FormHandlers, UnknownIndicesChangeNothing) {
     }
     EXPECT_EQ(form.MethodIndex(), 2);
     EXPECT_EQ(state.output, kStartText);
+}
+
+// Where the boxes stand on the scale: the index is the body mass index
+// method's for the same boxes, the desired weight the chosen method's; an
+// overflow of the method leaves nothing to show, one of the index alone
+// leaves the index out.
+TEST(Standing, FollowsTheMethodsAndTheirOverflows) {
+    constexpr auto none = std::nullopt;
+    const struct {
+        Request request;
+        std::optional<double> index, desired, desiredIndex;
+        bool shown = true;
+    } rows[] = {
+        {{0, "170", "72", ""}, 24.91, none, none},
+        {{1, "170", "72", ""}, 24.91, 65, 22.49},
+        {{1, "150", "72", ""}, 32, none, none},  // Broca refuses: no desired weight
+        {{2, "", "60", ""}, 60, -50, -50},
+        {{3, "170", "1e5", "90"}, none, 63.75, 22.06},
+        {{0, "170", "9e9", ""}, none, none, none, false},
+        {{3, "170", "72", "9e9"}, none, none, none, false},
+        {{3, "-1.7e308", "1.797e308", "1"}, none, none, none, false},
+    };
+    for (const auto& row : rows) {
+        const Request& r = row.request;
+        SCOPED_TRACE(std::to_string(r.method) + " " + r.height + " " + r.weight);
+        const auto standing = StandingOf({r.height, r.weight, r.chestGirth}, Method(r.method));
+        ASSERT_EQ(standing.has_value(), row.shown);
+        if (!standing) continue;
+        EXPECT_EQ(standing->index, row.index);
+        EXPECT_EQ(standing->desired, row.desired);
+        EXPECT_EQ(standing->desiredIndex, row.desiredIndex);
+    }
+}
+
+// The normal weights at every height a box can hold agree with the method
+// to the kilogram, at the height it computes with (100 cm at the least).
+TEST(Standing, NormalWeightsAreThoseTheIndexClassesNormal) {
+    std::vector<std::string> heights{"1,7", "", "-5"};
+    for (int h = 0; h <= 999; ++h) heights.push_back(std::to_string(h));
+    const auto classed = [](const std::string& height, int weight) {
+        calc::Report report(".");
+        calc::CalcBodyMassIndex({height, std::to_string(weight), ""}, report);
+        return report.Text().substr(report.Text().find(kCrLf) + 2);
+    };
+    const std::string normal = std::string(calc::kWeightClasses[calc::kNormalClass].line) + kCrLf;
+    for (const std::string& height : heights) {
+        SCOPED_TRACE(height);
+        const auto range = calc::NormalWeights(height);
+        ASSERT_TRUE(range);
+        EXPECT_EQ(range->heightCm, std::max(calc::ParseNumber(height), 100.0));
+        EXPECT_EQ(classed(height, range->low), normal);
+        EXPECT_EQ(classed(height, range->high), normal);
+        EXPECT_NE(classed(height, range->low - 1), normal);
+        EXPECT_NE(classed(height, range->high + 1), normal);
+    }
+    EXPECT_EQ(calc::NormalWeights("170")->low, 54);
+    EXPECT_EQ(calc::NormalWeights("170")->high, 72);
+    EXPECT_FALSE(calc::NormalWeights("9e9"));  // no weight the method reads is normal there
 }
 
 }  // namespace

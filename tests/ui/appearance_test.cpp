@@ -107,11 +107,17 @@ private:
     }
 
     // Built after the application palette is set, as at start-up, with the
-    // Borngard method chosen: its mark shows, and so does every caption.
+    // Borngard method chosen and a report made: its mark shows, and so does
+    // every caption, the scale's marks and the range line.
     void Build(const QPalette& theme, State state) {
         QApplication::setPalette(theme);
         window = std::make_unique<ui::Orlaven>(QStringLiteral("."), nullptr);
         window->findChild<QRadioButton*>(QStringLiteral("Option1(3)"))->setChecked(true);
+        for (const auto& [box, text] :
+             {std::pair("Text2(0)", "170"), {"Text2(1)", "72"}, {"Text2(2)", "90"}})
+            window->findChild<QLineEdit*>(QString::fromLatin1(box))
+                ->setText(QString::fromLatin1(text));
+        window->findChild<QPushButton*>(QStringLiteral("Command1(0)"))->click();
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
         window->activateWindow();
@@ -236,7 +242,8 @@ private slots:
     // EXPECTED_SMALLER names the captions that must have been drawn smaller.
     void captionsFitWhole() {
         Build(QApplication::palette(), State::Active);
-        QCOMPARE(window->size(), QSize(461, 345));
+        QCOMPARE(window->size(), QSize(design::Pixels(design::kClientWidth),
+                                       design::Pixels(design::kClientHeight)));
         const QImage image = window->grab().toImage();
         QStringList smaller;
         for (const auto& d : design::kControls) {

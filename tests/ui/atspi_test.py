@@ -106,7 +106,7 @@ def setUpModule():
     Session.listener = Atspi.EventListener.new(on_event)
     Session.listener.register("object:state-changed:showing")
     Session.program = subprocess.Popen(
-        [PROGRAM], env=dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1"))
+        [PROGRAM], env=dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", LC_ALL="C"))
     Session.window = wait_for(program_window, 20,
                               "the program's accessibility bridge did not come up")
 
@@ -146,6 +146,9 @@ class AtspiTest(unittest.TestCase):
             (R.TEXT, HEIGHT), (R.TEXT, WEIGHT), (R.TEXT, GIRTH),
             (R.PUSH_BUTTON, "Изчисли"), (R.PUSH_BUTTON, "Изтрий"),
             (R.TEXT, "Резултат"),
+            (R.IMAGE, "Скала на индекса на телесната маса от 12 до 45, с граници на класовете"
+                      " 16, 18.5, 25, 30, 35 и 40"),
+            (R.LABEL, ""), (R.LABEL, "Класовете са за възрастни, от 20 години."),
         ])
         group = find(R.PANEL, "Метод")
         self.assertEqual([(o.get_role(), o.get_name()) for o in children(group)],
@@ -187,7 +190,13 @@ class AtspiTest(unittest.TestCase):
         set_text(find(R.TEXT, WEIGHT), "72")
         Session.shown.clear()
         press(find(R.PUSH_BUTTON, "Изчисли"))
-        self.announced("Изчисляване: индекс на Брок\nЖелано тегло: 65\nНаднормено тегло: 7\n")
+        self.announced("Изчисляване: индекс на Брок\nЖелано тегло: 65\nНаднормено тегло: 7\n"
+                       "Нормално тегло при 170 см: от 54 до 72 кг")
+        # The scale is named for what it now shows, the range line says it.
+        self.assertIsNotNone(find(R.IMAGE, "Индекс на телесната маса 24.91: нормално тегло."
+                                  " Нормално тегло при 170 см: от 54 до 72 кг. Желано тегло"
+                                  " (индекс на Брок): 65 кг, индекс 22.49."))
+        self.assertIsNotNone(find(R.LABEL, "Нормално тегло при 170 см: от 54 до 72 кг"))
         press(find(R.PUSH_BUTTON, "Изтрий"))
         self.announced("Направете нов избор")
 

@@ -23,6 +23,7 @@
 
 #include "design/design.h"
 #include "design/reference_text.h"
+#include "design/scale.h"
 #include "tests/ui/controls.h"
 #include "ui/accessibility.h"
 #include "ui/app_setup.h"
@@ -57,6 +58,8 @@ QString Report(const QStringList& lines) {
 }
 
 }  // namespace
+
+const QSize kClient(design::Pixels(design::kClientWidth), design::Pixels(design::kClientHeight));
 
 class WindowTest : public QObject {
     Q_OBJECT
@@ -114,6 +117,82 @@ private slots:
         // What the box shows is the same report, in the widget's own line breaks.
         QCOMPARE(Text1(*window)->toPlainText(), QString(expected).replace("\r\n", "\n"));
         for (int i = 0; i < 4; ++i) QCOMPARE(Option1(*window, i)->isChecked(), i == method);
+    }
+
+    // The scale under the report: each mark found where it is drawn, within
+    // 0.75 px of its place (the page's stands as near, so the two within
+    // 1.5 px of each other), past an end with its sign, the range line, the
+    // strip's name; Clear takes marks and range away. NaN: no mark.
+    void scaleShowsWhereTheBoxesStand_data() {
+        QTest::addColumn<int>("method");
+        QTest::addColumn<QStringList>("boxes");
+        QTest::addColumn<double>("index");
+        QTest::addColumn<double>("desired");
+        QTest::addColumn<QString>("range");
+        const double none = qQNaN();
+        const QString at100 = QStringLiteral("Нормално тегло при 100 см: от 19 до 24 кг");
+        QTest::newRow("a band's edge") << 0 << QStringList{"100", "25"} << 25.0 << none << at100;
+        QTest::newRow("18.49925 rounds to 18.5")
+            << 0 << QStringList{"186", "64"} << 18.5 << none
+            << QStringLiteral("Нормално тегло при 186 см: от 64 до 86 кг");
+        QTest::newRow("24.99745 rounds to 25")
+            << 0 << QStringList{"198", "98"} << 25.0 << none
+            << QStringLiteral("Нормално тегло при 198 см: от 73 до 97 кг");
+        QTest::newRow("past the left end") << 0 << QStringList{"100", "5"} << 5.0 << none << at100;
+        QTest::newRow("past the right end") << 0 << QStringList{"", "72"} << 72.0 << none << at100;
+        QTest::newRow("Broca's desired weight")
+            << 1 << QStringList{"170", "72"} << 24.91 << 22.49
+            << QStringLiteral("Нормално тегло при 170 см: от 54 до 72 кг");
+        QTest::newRow("an overflow") << 0 << QStringList{"170", "9e9"} << none << none << QString();
+    }
+    void scaleShowsWhereTheBoxesStand() {
+        QFETCH(int, method);
+        QFETCH(QStringList, boxes);
+        QFETCH(double, index);
+        QFETCH(double, desired);
+        QFETCH(QString, range);
+        auto* strip = Find<QWidget>(*window, "Picture1(0)");
+        auto* note = Find<QLabel>(*window, "Label3(0)");
+        const auto dark = [](const QImage& image, double x, double y) {
+            const qreal scale = image.devicePixelRatio();
+            return qGray(image.pixel(int(x * scale), int(y * scale))) < 128;
+        };
+        // The middle of the dark run along a row of a mark's head.
+        const auto found = [&](const QImage& image, double y) {
+            QList<int> xs;
+            for (int x = 0; x < strip->width(); ++x)
+                if (dark(image, x, y)) xs << x;
+            return xs.isEmpty() ? qQNaN() : (xs.first() + xs.last() + 1) / 2.0;
+        };
+        const double standingRow = 2, desiredRow = 38;  // within each head
+        QTimer::singleShot(0, [] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+                box->accept();
+        });
+        Calculate(method, boxes[0], boxes[1]);
+        QImage image = strip->grab().toImage();
+        for (const auto& [wanted, row] :
+             {std::pair(index, standingRow), std::pair(desired, desiredRow)}) {
+            const double x = found(image, row);
+            if (qIsNaN(wanted)) {
+                QVERIFY2(qIsNaN(x), "a mark where there should be none");
+                continue;
+            }
+            const design::ScalePlace place = design::PlaceOnScale(wanted);
+            const double bar = design::kScaleInset / 15.0;
+            const double at = bar + place.along * (strip->width() - 2 * bar);
+            QVERIFY2(qAbs(x - at) <= 0.75,
+                     qPrintable(QStringLiteral("at %1, not %2").arg(x).arg(at)));
+            // Beyond an end, its sign: the tip reaches out 7 px in the bar's middle.
+            QCOMPARE(QPair(dark(image, at - 7, 20), dark(image, at + 7, 20)),
+                     QPair(place.beyond<0, place.beyond> 0));
+        }
+        QCOMPARE(note->text(), range);
+        QVERIFY(strip->accessibleName().contains(range));
+        QTest::mouseClick(Command1(*window, 1), Qt::LeftButton);
+        image = strip->grab().toImage();
+        QVERIFY(qIsNaN(found(image, standingRow)) && qIsNaN(found(image, desiredRow)));
+        QCOMPARE(note->text(), QString());
     }
 
     void clearLeavesTheMethodAndTheRow() {
@@ -357,7 +436,7 @@ private slots:
     }
 
     void windowAndControlsAsDesigned() {
-        QCOMPARE(window->size(), QSize(461, 345));
+        QCOMPARE(window->size(), kClient);
         QCOMPARE(window->minimumSize(), window->maximumSize());
         QCOMPARE(window->windowTitle(),
                  QStringLiteral("teglomer.example.org Физкултура - индекс за телесна маса"));
@@ -366,7 +445,8 @@ private slots:
             QCOMPARE(w->geometry(), QRect(d.left / 15, d.top / 15, d.width / 15, d.height / 15));
             QCOMPARE(w->font(), window->font());
             if (auto* label = qobject_cast<QLabel*>(w))
-                QCOMPARE(label->alignment(), Qt::AlignCenter);
+                QCOMPARE(label->alignment() & Qt::AlignHorizontal_Mask,
+                         d.kind == design::Kind::Note ? Qt::AlignLeft : Qt::AlignHCenter);
         }
         for (int i = 0; i < 3; ++i) QCOMPARE(Text2(*window, i)->maxLength(), 3);
     }
@@ -394,7 +474,7 @@ private slots:
         QCOMPARE(scale, qEnvironmentVariableIsSet("QT_SCALE_FACTOR")
                             ? qEnvironmentVariable("QT_SCALE_FACTOR").toDouble()
                             : 1.0);
-        QCOMPARE(image.size(), QSize(461, 345) * scale);
+        QCOMPARE(image.size(), kClient * scale);
         struct Probe {
             const char* what;
             QPoint at;
@@ -555,13 +635,15 @@ private slots:
                  QTest::keyClick(Text2(*window, 1), Qt::Key_Return);
                  QCOMPARE(QApplication::focusWidget(), Text2(*window, 1));
              },
-             {"Изчисляване: индекс на Брок\nЖелано тегло: 65\nНаднормено тегло: 7\n"}},
+             {"Изчисляване: индекс на Брок\nЖелано тегло: 65\nНаднормено тегло: 7\n"
+              "Нормално тегло при 170 см: от 54 до 72 кг"}},
             {"the Broca refusal",
              [&] {
                  Type(Text2(*window, 0), "150");
                  QTest::mouseClick(Command1(*window, 0), Qt::LeftButton);
              },
-             {"Изчисляване: индекс на Брок\nръст < 155 - въведените данни са некоректни!"}},
+             {"Изчисляване: индекс на Брок\nръст < 155 - въведените данни са некоректни!\n"
+              "Нормално тегло при 150 см: от 42 до 56 кг"}},
             {"Clear",
              [&] { QTest::mouseClick(Command1(*window, 1), Qt::LeftButton); },
              {"Направете нов избор"}},

@@ -1,0 +1,79 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "design/scale.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "calc/number_text.h"
+
+namespace design {
+namespace {
+
+// A class's line as a name: "нормално тегло," says "нормално тегло".
+std::string_view ClassName(double index) {
+    std::string_view line = calc::kWeightClasses[calc::ClassOf(index)].line;
+    return line.substr(0, line.find_last_not_of(",.!") + 1);
+}
+
+std::string Join(const std::vector<std::string>& sentences) {
+    std::string out;
+    for (const std::string& s : sentences) out += (out.empty() ? "" : " ") + s + ".";
+    return out;
+}
+
+}  // namespace
+
+ScalePlace PlaceOnScale(double index) {
+    const double along = (index - kScaleFrom) / (kScaleTo - kScaleFrom);
+    return {std::clamp(along, 0.0, 1.0), along < 0 ? -1 : along > 1 ? 1 : 0};
+}
+
+std::string BoundaryLabel(std::size_t band, std::string_view separator) {
+    return calc::FormatNumberText(calc::kWeightClasses.at(band).below, separator);
+}
+
+Strip StripAtStart(std::string_view separator) {
+    std::string bounds;
+    for (std::size_t b = 0; b + 1 < calc::kWeightClasses.size(); ++b)
+        bounds += (b == 0                                 ? ""
+                   : b + 2 == calc::kWeightClasses.size() ? " и "
+                                                          : ", ") +
+                  BoundaryLabel(b, separator);
+    return {std::nullopt, std::nullopt, "",
+            "Скала на индекса на телесната маса от " +
+                calc::FormatNumberText(kScaleFrom, separator) + " до " +
+                calc::FormatNumberText(kScaleTo, separator) + ", с граници на класовете " + bounds};
+}
+
+Strip StripOf(const std::optional<form::Standing>& standing, form::Method method,
+              std::string_view separator) {
+    if (!standing) return StripAtStart(separator);
+    const auto number = [separator](double value) {
+        return calc::FormatNumberText(value, separator);
+    };
+    Strip strip;
+    std::vector<std::string> said;
+    if (standing->index) {
+        strip.standing = PlaceOnScale(*standing->index);
+        std::string where = strip.standing->beyond < 0 ? ", отвъд левия край на скалата"
+                            : strip.standing->beyond > 0 ? ", отвъд десния край на скалата"
+                                                         : "";
+        said.push_back("Индекс на телесната маса " + number(*standing->index) + ": " +
+                       std::string(ClassName(*standing->index)) + where);
+    }
+    if (const auto& normal = standing->normal) {
+        strip.rangeNote = "Нормално тегло при " + number(normal->heightCm) + " см: от " +
+                          number(normal->low) + " до " + number(normal->high) + " кг";
+        said.push_back(strip.rangeNote);
+    }
+    if (standing->desired && standing->desiredIndex) {
+        strip.desired = PlaceOnScale(*standing->desiredIndex);
+        said.push_back("Желано тегло (" + std::string(form::kMethodCaptions[int(method)]) +
+                       "): " + number(*standing->desired) + " кг, индекс " +
+                       number(*standing->desiredIndex));
+    }
+    strip.name = said.empty() ? StripAtStart(separator).name : Join(said);
+    return strip;
+}
+
+}  // namespace design

@@ -1,0 +1,98 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The scale under the report: the body mass index along a bar, in bands of
+// its seven classes, with a mark where the boxes stand and one at the chosen
+// method's desired weight. Both front ends draw it from these numbers alone,
+// in twips from the strip's top left (design.h places the strip); the window
+// with a painter, the page as SVG. Plain C++, no toolkit.
+#pragma once
+
+#include <array>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "calc/methods.h"
+#include "design/design.h"
+#include "form/form.h"
+
+namespace design {
+
+// The index the bar shows, from its left end to its right. The classes go on
+// past both ends, which are drawn open.
+inline constexpr double kScaleFrom = 12;
+inline constexpr double kScaleTo = 45;
+
+// Each class's band, from the lowest class up: cold to warm, and each light
+// enough that black marks, boundaries and labels stand 3:1 or more on it.
+inline constexpr std::array<Rgb, calc::kWeightClasses.size()> kBandColours{{
+    {128, 192, 255},
+    {176, 224, 255},
+    {128, 255, 128},
+    {255, 255, 128},
+    {255, 192, 128},
+    {255, 144, 96},
+    {255, 96, 96},
+}};
+// The marks, the bar's edges, the boundaries and their labels.
+inline constexpr Rgb kScaleInk{0, 0, 0};
+// Inside the desired weight's mark, which is drawn hollow.
+inline constexpr Rgb kHollowMark{255, 255, 255};
+
+// The strip's rows, top to bottom: the head of the mark where the boxes
+// stand, the bar, the head of the desired weight's mark, the boundaries'
+// labels. The bar keeps clear of the strip's sides by kScaleInset, room for
+// a mark at either end and the sign that it lies beyond.
+inline constexpr int kScaleInset = 120;
+inline constexpr int kBarTop = 150;
+inline constexpr int kBarHeight = 300;
+inline constexpr int kScaleLabelTop = 600;
+inline constexpr int kScaleLabelHeight = 300;
+// The boundaries whose labels are left out where the strip is narrower than
+// the window (the page in one column), lest they run into their neighbours.
+inline constexpr std::array<bool, calc::kWeightClasses.size() - 1> kMinorBoundary{
+    true, false, false, false, true, false};
+// Lines: the bar's edges and the boundaries, the marks' stems.
+inline constexpr int kBoundaryWidth = 15;
+inline constexpr int kStemWidth = 30;
+// The desired weight's stem: dashes and the gaps between them.
+inline constexpr std::array<int, 2> kDesiredStemDash{120, 60};
+
+// The marks' shapes, in twips from the point on the bar's top edge where the
+// mark stands (x) and the strip's top (y): the one where the boxes stand
+// points down onto the bar from above, the desired weight's up from below;
+// the sign that a mark lies beyond the left end points left (mirrored at
+// the right end).
+struct Point {
+    int x, y;
+};
+inline constexpr std::array<Point, 3> kStandingHead{{{-90, 0}, {90, 0}, {0, 150}}};
+inline constexpr std::array<Point, 3> kDesiredHead{{{-90, 600}, {90, 600}, {0, 450}}};
+inline constexpr std::array<Point, 3> kBeyondSign{{{-45, 210}, {-105, 300}, {-45, 390}}};
+
+// Where an index stands along the bar: 0 at its left end, 1 at its right.
+// One past either end stands at that end, `beyond` saying which way it lies.
+struct ScalePlace {
+    double along;
+    int beyond;  // -1 left, 0 on the bar, 1 right
+    friend bool operator==(const ScalePlace&, const ScalePlace&) = default;
+};
+ScalePlace PlaceOnScale(double index);
+
+// The boundary above band `band` (0 to 5), as the bar's label writes it:
+// "18,5" with a comma separator.
+std::string BoundaryLabel(std::size_t band, std::string_view separator);
+
+// What the strip shows and is called.
+struct Strip {
+    std::optional<ScalePlace> standing, desired;
+    std::string rangeNote;  // "Нормално тегло при 170 см: от 54 до 72 кг", or empty
+    std::string name;  // what a screen reader calls it
+    friend bool operator==(const Strip&, const Strip&) = default;
+};
+// At start and after Clear: the bands alone.
+Strip StripAtStart(std::string_view separator);
+// After a Calculate with `method`; none standing: as at start.
+Strip StripOf(const std::optional<form::Standing>& standing, form::Method method,
+              std::string_view separator);
+
+}  // namespace design

@@ -1,0 +1,94 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ui/scale.h"
+
+#include <QPainter>
+#include <QPainterPath>
+#include <QPolygonF>
+
+#include "ui/qt_text.h"
+
+namespace ui {
+namespace {
+
+// Twips as the painter's pixels, fractions kept.
+double Px(int twips) { return double(twips) / design::kTwipsPerPixel; }
+QColor Colour(const design::Rgb& c) { return QColor(c.red, c.green, c.blue); }
+
+// A shape of the design at x, mirrored when `mirror` is -1.
+template <std::size_t N>
+QPolygonF Shape(const std::array<design::Point, N>& points, double x, int mirror = 1) {
+    QPolygonF polygon;
+    for (const design::Point& p : points) polygon << QPointF(x + mirror * Px(p.x), Px(p.y));
+    return polygon;
+}
+
+}  // namespace
+
+ScaleStrip::ScaleStrip(const std::string& separator, QWidget* parent)
+    : QWidget(parent), separator_(separator), strip_(design::StripAtStart(separator)) {
+    setAccessibleName(Q(strip_.name));
+}
+
+void ScaleStrip::Show(const design::Strip& strip) {
+    strip_ = strip;
+    setAccessibleName(Q(strip_.name));
+    update();
+}
+
+void ScaleStrip::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QRectF bar(Px(design::kScaleInset), Px(design::kBarTop),
+                     width() - 2 * Px(design::kScaleInset), Px(design::kBarHeight));
+    const auto at = [&bar](double along) { return bar.left() + along * bar.width(); };
+    const QColor ink = Colour(design::kScaleInk);
+
+    // The bands, each from the boundary below it (or the bar's left end).
+    const auto& classes = calc::kWeightClasses;
+    double from = 0;
+    for (std::size_t b = 0; b < classes.size(); ++b) {
+        const double to = b + 1 < classes.size() ? design::PlaceOnScale(classes[b].below).along : 1;
+        painter.fillRect(QRectF(QPointF(at(from), bar.top()), QPointF(at(to), bar.bottom())),
+                         Colour(design::kBandColours[b]));
+        from = to;
+    }
+    // The bar's edges, open at its ends, and each boundary with its label.
+    painter.setPen(QPen(ink, Px(design::kBoundaryWidth), Qt::SolidLine, Qt::FlatCap));
+    painter.drawLine(bar.topLeft(), bar.topRight());
+    painter.drawLine(bar.bottomLeft(), bar.bottomRight());
+    const QRectF labels(0, Px(design::kScaleLabelTop), width(), Px(design::kScaleLabelHeight));
+    for (std::size_t b = 0; b + 1 < classes.size(); ++b) {
+        const double x = at(design::PlaceOnScale(classes[b].below).along);
+        painter.drawLine(QPointF(x, bar.top()), QPointF(x, bar.bottom()));
+        const QRectF room(x - labels.height() * 2, labels.top(), labels.height() * 4,
+                          labels.height());
+        painter.drawText(room, Qt::AlignCenter, Q(design::BoundaryLabel(b, separator_)));
+    }
+
+    // The marks: a stem across the bar and a head, the desired weight's
+    // hollow and its stem dashed; beyond an end, a sign pointing away.
+    const auto mark = [&](const design::ScalePlace& place, const auto& head, const QColor& fill,
+                          bool dashed) {
+        const double x = at(place.along);
+        QPen stem(ink, Px(design::kStemWidth), Qt::SolidLine, Qt::FlatCap);
+        // Qt counts dashes in pen widths.
+        if (dashed)
+            stem.setDashPattern({double(design::kDesiredStemDash[0]) / design::kStemWidth,
+                                 double(design::kDesiredStemDash[1]) / design::kStemWidth});
+        painter.setPen(stem);
+        painter.drawLine(QPointF(x, bar.top()), QPointF(x, bar.bottom()));
+        painter.setPen(QPen(ink, Px(design::kBoundaryWidth)));
+        painter.setBrush(fill);
+        painter.drawPolygon(Shape(head, x));
+        if (place.beyond != 0) {
+            painter.setBrush(Qt::NoBrush);
+            painter.setPen(QPen(ink, Px(design::kStemWidth), Qt::SolidLine, Qt::FlatCap));
+            painter.drawPolyline(Shape(design::kBeyondSign, x, -place.beyond));
+        }
+    };
+    if (strip_.desired)
+        mark(*strip_.desired, design::kDesiredHead, Colour(design::kHollowMark), true);
+    if (strip_.standing) mark(*strip_.standing, design::kStandingHead, ink, false);
+}
+
+}  // namespace ui
