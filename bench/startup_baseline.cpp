@@ -17,8 +17,8 @@ int main(int argc, char* argv[]) {
     QFont font(QStringLiteral("Times New Roman"));
     font.setPointSize(12);
     window.setFont(font);
-    window.setFixedSize(461, 345);
-    for (int i = 0; i < 4; ++i) new QLabel(QStringLiteral("Етикет %1").arg(i), &window);
+    window.setFixedSize(461, 469);
+    for (int i = 0; i < 6; ++i) new QLabel(QStringLiteral("Етикет %1").arg(i), &window);
     for (int i = 0; i < 4; ++i) new QRadioButton(QStringLiteral("Избор %1").arg(i), &window);
     for (int i = 0; i < 3; ++i) new QLineEdit(&window);
     for (int i = 0; i < 2; ++i) new QPushButton(QStringLiteral("Бутон %1").arg(i), &window);
@@ -27,6 +27,10 @@ int main(int argc, char* argv[]) {
         child->setGeometry(8, y += 26, 200, 24);
     auto* output = new QPlainTextEdit(&window);
     output->setGeometry(8, 192, 449, 145);
+    // Where the program draws its scale, a widget that draws only its background.
+    auto* strip = new QWidget(&window);
+    strip->setAutoFillBackground(true);
+    strip->setGeometry(8, 344, 449, 60);
     // As long as the program's text at start once in the widget: 28 lines,
     // 2025 characters less one for each CR.
     const QString words = QStringLiteral("Текст с дължината на справката при старт. ");

@@ -5,7 +5,8 @@
 //   report_dump sweep FILE   every report of the sweep and of a fixed set of
 //                            random texts and values, into FILE
 //   report_dump cases        reads METHOD\tSEPARATOR\tHEIGHT\tWEIGHT\tCHEST
-//                            lines and prints each report as a line of JSON
+//                            lines and prints each report, what is announced
+//                            and the strip under it as a line of JSON
 //   report_dump time         the time of a whole report, for each method
 #include <chrono>
 #include <cmath>
@@ -14,11 +15,13 @@
 #include <cstring>
 #include <iostream>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "calc/decimal_chars.h"
+#include "design/presentation.h"
 #include "form/form.h"
 #include "form/memory_form_state.h"
 #include "tests/support/sweep.h"
@@ -104,8 +107,20 @@ int DumpCases() {
         form::Form form(state, fields[1]);
         form.Option1_Click(fields[0][0] - '0');
         state.inputs = {fields[2], fields[3], fields[4]};
-        form.Command1_Click(form::kCalculate);
-        const nlohmann::ordered_json report{{"output", state.output}, {"warnings", state.warnings}};
+        const design::CommandOutcome outcome = design::Command(form, state, form::kCalculate);
+        const auto place = [](const std::optional<design::ScalePlace>& p) {
+            return p ? nlohmann::ordered_json{{"along", p->along}, {"beyond", p->beyond}}
+                     : nlohmann::ordered_json();
+        };
+        const design::Strip& strip = *outcome.strip;
+        const nlohmann::ordered_json report{{"output", state.output},
+                                            {"warnings", state.warnings},
+                                            {"announcement", outcome.announcement},
+                                            {"strip",
+                                             {{"standing", place(strip.standing)},
+                                              {"desired", place(strip.desired)},
+                                              {"rangeNote", strip.rangeNote},
+                                              {"name", strip.name}}}};
         std::cout << report.dump() << '\n';
     }
     return 0;
