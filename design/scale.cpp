@@ -2,7 +2,6 @@
 #include "design/scale.h"
 
 #include <algorithm>
-#include <vector>
 
 #include "calc/number_text.h"
 
@@ -15,10 +14,9 @@ std::string_view ClassName(double index) {
     return line.substr(0, line.find_last_not_of(",.!") + 1);
 }
 
-std::string Join(const std::vector<std::string>& sentences) {
-    std::string out;
-    for (const std::string& s : sentences) out += (out.empty() ? "" : " ") + s + ".";
-    return out;
+// Another sentence of a name.
+void Say(std::string& name, const std::string& sentence) {
+    name += (name.empty() ? "" : " ") + sentence + ".";
 }
 
 }  // namespace
@@ -52,27 +50,26 @@ Strip StripOf(const std::optional<form::Standing>& standing, form::Method method
         return calc::FormatNumberText(value, separator);
     };
     Strip strip;
-    std::vector<std::string> said;
     if (standing->index) {
         strip.standing = PlaceOnScale(*standing->index);
         std::string where = strip.standing->beyond < 0 ? ", отвъд левия край на скалата"
                             : strip.standing->beyond > 0 ? ", отвъд десния край на скалата"
                                                          : "";
-        said.push_back("Индекс на телесната маса " + number(*standing->index) + ": " +
-                       std::string(ClassName(*standing->index)) + where);
+        Say(strip.name, "Индекс на телесната маса " + number(*standing->index) + ": " +
+                            std::string(ClassName(*standing->index)) + where);
     }
     if (const auto& normal = standing->normal) {
         strip.rangeNote = "Нормално тегло при " + number(normal->heightCm) + " см: от " +
                           number(normal->low) + " до " + number(normal->high) + " кг";
-        said.push_back(strip.rangeNote);
+        Say(strip.name, strip.rangeNote);
     }
     if (standing->desired && standing->desiredIndex) {
         strip.desired = PlaceOnScale(*standing->desiredIndex);
-        said.push_back("Желано тегло (" + std::string(form::kMethodCaptions[int(method)]) +
-                       "): " + number(*standing->desired) + " кг, индекс " +
-                       number(*standing->desiredIndex));
+        Say(strip.name, "Желано тегло (" + std::string(form::kMethodCaptions[int(method)]) +
+                            "): " + number(*standing->desired) + " кг, индекс " +
+                            number(*standing->desiredIndex));
     }
-    strip.name = said.empty() ? StripAtStart(separator).name : Join(said);
+    if (strip.name.empty()) strip.name = StripAtStart(separator).name;
     return strip;
 }
 

@@ -4,8 +4,8 @@
 // arrives and nothing of the design is written twice:
 //   generate site TEMPLATE_DIR SITE_DIR DESIGN_JSON FILE_LIST
 //   generate worker TEMPLATE_DIR SITE_DIR FILE_LIST [FILE...]
-// The first writes the page, its style, the manifest, the icons and the
-// host's headers, the view as DESIGN_JSON (the page's tests read it too),
+// The first writes the page, its style, the manifest, its script, the icons
+// and the host's headers, the view as DESIGN_JSON (the page's tests read it too),
 // and the files it wrote for the page to FILE_LIST, one a line. The second,
 // once the rest is built, writes the service worker that keeps those files
 // and the others named.
@@ -92,7 +92,7 @@ void WriteSite(const std::string& templates, const std::string& site, const std:
         Write(site + "/" + name, content);
         list += name + '\n';
     };
-    for (const char* name : {"index.html", "style.css", "manifest.webmanifest"})
+    for (const char* name : {"index.html", "style.css", "manifest.webmanifest", "app.js"})
         page(name, Render(templates, name, view));
     const design::Image drawing = design::IconDrawing();
     for (const Json& icon : view["icons"]["sizes"]) {
