@@ -46,7 +46,10 @@ function load(name) {
 }
 // The environment that gives a browser a language (bg-BG) where it reads
 // the system's.
-const languageEnv = (language) => ({ LANG: `${language.replace('-', '_')}.UTF-8`, LANGUAGE: language.replace('-', '_') });
+const languageEnv = (language) => {
+  const posix = language.replace('-', '_');
+  return { LANG: `${posix}.UTF-8`, LANGUAGE: posix };
+};
 
 // Debian's Chromium or Firefox ESR, headless, through puppeteer-core (Firefox
 // over WebDriver BiDi), in `language`; `env`: more environment (FONTCONFIG_FILE).

@@ -66,7 +66,8 @@ async function puppeteerEngine(name, language, env) {
   async function open(url, { language: pageLanguage = language, viewport, context: shared } = {}) {
     const context = shared || await browser.createBrowserContext();
     if (name === 'firefox' && pageLanguage !== language && !shared) {
-      await browser.connection.send('emulation.setLocaleOverride', { locale: pageLanguage, userContexts: [context.id] });
+      await browser.connection.send('emulation.setLocaleOverride',
+        { locale: pageLanguage, userContexts: [context.id] });
     }
     const page = await context.newPage();
     page.setDefaultTimeout(5000);
@@ -132,9 +133,11 @@ async function webkitEngine(language) {
       xvfb.stdio[3].once('data', (b) => resolve(String(b).trim()));
     }), 10000, 'Xvfb giving its display');
     const port = await load('selenium-webdriver/net/portprober').findFreePort('127.0.0.1');
-    service = new DriverService(driverPath, { port, hostname: '127.0.0.1', args: [`--port=${port}`, '--host=127.0.0.1'],
-      env: { ...process.env, DISPLAY: `:${display}`, ...languageEnv(language) }, stdio: ['ignore', 'ignore', 'inherit'] });
-    driver = await WebDriver.createSession(new Executor(new HttpClient(await service.start(10000))), new Capabilities({
+    service = new DriverService(driverPath, {
+      port, hostname: '127.0.0.1', args: [`--port=${port}`, '--host=127.0.0.1'], stdio: ['ignore', 'ignore', 'inherit'],
+      env: { ...process.env, DISPLAY: `:${display}`, ...languageEnv(language) } });
+    const url = await service.start(10000);
+    driver = await WebDriver.createSession(new Executor(new HttpClient(url)), new Capabilities({
       browserName: 'MiniBrowser', 'webkitgtk:browserOptions': { binary: minibrowser, args: ['--automation'] } }));
   } catch (e) {
     await stop();

@@ -6,7 +6,7 @@
 
 const assert = require('node:assert/strict');
 const fs = require('fs');
-const { before, describe, test } = require('node:test');
+const { after, before, describe, test } = require('node:test');
 const { spawnSync } = require('child_process');
 
 // --site DIR --design design.json --report-dump PATH [--NAME VALUE...] [WORD...]
@@ -51,7 +51,7 @@ function nativeReports(cases) {
   const run = spawnSync(args['report-dump'], ['cases'], { input, encoding: 'utf8', maxBuffer: 1 << 28 });
   if (run.status !== 0) throw new Error(`report_dump failed (${run.status}): ${run.stderr}`);
   const lines = run.stdout.split('\n').filter(Boolean);
-  if (lines.length !== cases.length) throw new Error(`report_dump gave ${lines.length} reports for ${cases.length} cases`);
+  if (lines.length !== cases.length) throw new Error(`report_dump: ${lines.length} reports for ${cases.length} cases`);
   return lines.map((line, i) => {
     const r = JSON.parse(line);
     // A textarea's value holds line feeds only; the window's CR LF must be
@@ -60,7 +60,8 @@ function nativeReports(cases) {
     return { output: lf(r.output), warnings: r.warnings, boxes: cases[i].boxes };
   });
 }
-const native = (method, boxes, locale = 'bg-BG') => nativeReports([{ method, separator: SEPARATOR[locale], boxes }])[0];
+const native = (method, boxes, language = 'bg-BG') =>
+  nativeReports([{ method, separator: SEPARATOR[language], boxes }])[0];
 
 // A step that may never end (e.g. a service worker that never installs) fails instead.
 const within = (promise, ms, what) => Promise.race([promise,
@@ -139,6 +140,19 @@ async function report(d, { method = null, boxes, how = 'click', close = 'Escape'
   return { output, warnings, boxes: held };
 }
 
+// Cases on a page of their own (on.d, which open() gives), then that the page
+// had no script error or CSP violation; then `last`, cases that make some.
+function onPage(name, open, cases, last = () => {}) {
+  describe(name, () => {
+    const on = {};
+    before(async () => { on.d = await open(); });
+    after(() => on.d && on.d.close());
+    cases(on);
+    test('no script errors, no CSP violations', async () => assert.deepEqual(await on.d.problems(), [], 'seen'));
+    last(on);
+  });
+}
+
 // --- the layout --------------------------------------------------------------
 
 // The window as the page draws it.
@@ -164,7 +178,8 @@ const measureControls = (d) => d.evaluate(({ win, controls }) => Object.fromEntr
   const range = document.createRange();
   range.selectNodeContents(holder);
   const t = range.getBoundingClientRect();
-  const out = t.width > 0 && (t.left < r.left - 0.5 || t.right > r.right + 0.5 || t.top < r.top - 0.5 || t.bottom > r.bottom + 0.5);
+  const out = t.width > 0 &&
+    (t.left < r.left - 0.5 || t.right > r.right + 0.5 || t.top < r.top - 0.5 || t.bottom > r.bottom + 0.5);
   const overflows = ['label', 'option', 'button'].includes(c.kind) &&
     (face.scrollWidth > face.clientWidth || face.scrollHeight > face.clientHeight);
   return [c.name, { px: { left: r.left - w.left, top: r.top - w.top, width: r.width, height: r.height },
@@ -201,14 +216,14 @@ function layoutTests(on, tolerance) {
   for (const c of design.controls) {
     describe(c.name, () => {
       const mine = () => got.controls[c.name];
-      test('place', () => assert.deepEqual(snapped(mine().px, c.px, tolerance), c.px, `off by more than ${tolerance} px`));
+      test('place', () => assert.deepEqual(snapped(mine().px, c.px, tolerance), c.px, `more than ${tolerance} px off`));
       if (c.colour) test('colour', () => assert.equal(mine().colour, rgb(c.colour), 'colour'));
       if (c.caption) test('caption', () => assert.equal(mine().caption, c.caption.trim(), 'caption'));
-      if (c.caption) test('caption whole', () => assert.equal(mine().cut, false, `cut in ${JSON.stringify(mine().px)}`));
+      if (c.caption) test('caption whole', () => assert.equal(mine().cut, false, 'cut'));
     });
   }
 }
 
 module.exports = { args, design, control, idOf, q, optionLabel, BOXES, OPTIONS, lf, rgb, SEPARATOR, PAGE,
   nativeReports, native, within, until, waitReady, values, value, isShown, focused, warningOpen, paste,
-  closeWarnings, report, layoutTests };
+  closeWarnings, report, onPage, layoutTests };
