@@ -60,9 +60,9 @@ const recorded = () => {
 
 async function puppeteerEngine(name, language, env) {
   const browser = await launch(name, { language, env });
-  // One browser for every language: Chromium's by DevTools, Firefox's by
-  // WebDriver BiDi's locale override.
-  // A page of a context of its own, or of `context` (another tab's).
+  // A page of a context of its own, or of `context` (another tab's), in any
+  // language: Chromium's by DevTools, Firefox's by WebDriver BiDi's locale
+  // override.
   async function open(url, { language: pageLanguage = language, viewport, context: shared } = {}) {
     const context = shared || await browser.createBrowserContext();
     if (name === 'firefox' && pageLanguage !== language && !shared) {
@@ -79,6 +79,7 @@ async function puppeteerEngine(name, language, env) {
     if (name === 'chromium') await setLocale(page, pageLanguage);
     const d = {
       page,
+      context,
       evaluate: (fn, arg) => page.evaluate(fn, arg),
       click: (selector) => page.click(selector),
       tap: (selector) => page.tap(selector),
@@ -100,7 +101,6 @@ async function puppeteerEngine(name, language, env) {
       problems: async () => [...problems.splice(0, problems.length), ...await page.evaluate(recorded)],
       close: () => (shared ? page.close() : context.close()),
     };
-    d.context = context;
     d.response = await page.goto(url);
     await waitReady(d);
     return d;

@@ -224,6 +224,6 @@ function layoutTests(on, tolerance) {
   }
 }
 
-module.exports = { args, design, control, idOf, q, optionLabel, BOXES, OPTIONS, lf, rgb, SEPARATOR, PAGE,
+module.exports = { args, design, control, idOf, q, optionLabel, BOXES, OPTIONS, rgb, SEPARATOR, PAGE,
   nativeReports, native, within, until, waitReady, values, value, isShown, focused, warningOpen, paste,
   closeWarnings, report, onPage, layoutTests };
