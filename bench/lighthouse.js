@@ -27,7 +27,8 @@ net.Socket.prototype.connect = function (...args) {
 };
 
 const modules = path.join(__dirname, '../tests/web/node_modules');
-const { CHROMIUM, CHROMIUM_FLAGS, serve } = require(path.join(__dirname, '../tests/web/browser'));
+const { CHROMIUM, CHROMIUM_FLAGS } = require('../tools/browsers');
+const { serve } = require('../web/serve');
 
 const [site, count] = process.argv.slice(2);
 const runs = Number(count || 3);

@@ -198,13 +198,13 @@ def answers(seconds=2):
 
 
 def chromium_flags():
-    """The page tests' flags that keep Chromium from reaching out on its own."""
+    """The flags that keep Chromium from reaching out on its own, as every tool starts it."""
     out = subprocess.run(
         ["node", "-e", "console.log(JSON.stringify(require(process.argv[1]).CHROMIUM_FLAGS))",
-         os.path.join(ROOT, "tests", "web", "browser.js")],
+         os.path.join(ROOT, "tools", "browsers.js")],
         capture_output=True, text=True)
     if out.returncode:
-        fail("no Chromium flags from tests/web/browser.js: " + out.stderr.strip())
+        fail("no Chromium flags from tools/browsers.js: " + out.stderr.strip())
     return json.loads(out.stdout)
 
 

@@ -1,17 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // What the page tests share, whatever drives the browser: the arguments, the
-// design table, the native build's reports, the runner (check, same) and a
-// person's steps on the page (report, closeWarnings) over a page driver:
-//   evaluate(fn, arg)  fn run in the page with one argument, its result
-//   click(selector)    a click on the element
-//   fill(selector, t)  the element's text replaced by t, as typed
-//   press(selector, k) key k (Tab, Enter, Escape, Space, ArrowUp...) on the
-//                      element, or on the focused one when selector is null
-//   reload()           the page again, ready
-//   tap(selector)      a touch (where the driver has one)
+// design (design.json), the native build's reports, a person's steps on the
+// page through a driver of drivers.js, and the layout's table of cases.
 'use strict';
 
+const assert = require('node:assert/strict');
 const fs = require('fs');
+const { after, before, describe, test } = require('node:test');
 const { spawnSync } = require('child_process');
 
 // --site DIR --design design.json --report-dump PATH [--NAME VALUE...] [WORD...]
@@ -41,9 +36,7 @@ const lf = (text) => text.replace(/\r\n/g, '\n');
 // A design colour (#rrggbb) as a computed style gives it.
 const rgb = (hex) => `rgb(${hex.match(/[0-9a-f]{2}/g).map((x) => parseInt(x, 16)).join(', ')})`;
 const SEPARATOR = { 'bg-BG': ',', 'en-US': '.' };
-const CLEARED = design.texts.cleared;
 // The page's own parts, as its template names them.
-const LANGUAGE = 'bg';
 const PAGE = { window: 'window', warning: 'warning', message: 'warning-message', ok: 'warning-ok',
   announcer: 'announcer' };
 
@@ -58,7 +51,7 @@ function nativeReports(cases) {
   const run = spawnSync(args['report-dump'], ['cases'], { input, encoding: 'utf8', maxBuffer: 1 << 28 });
   if (run.status !== 0) throw new Error(`report_dump failed (${run.status}): ${run.stderr}`);
   const lines = run.stdout.split('\n').filter(Boolean);
-  if (lines.length !== cases.length) throw new Error(`report_dump gave ${lines.length} reports for ${cases.length} cases`);
+  if (lines.length !== cases.length) throw new Error(`report_dump: ${lines.length} reports for ${cases.length} cases`);
   return lines.map((line, i) => {
     const r = JSON.parse(line);
     // A textarea's value holds line feeds only; the window's CR LF must be
@@ -67,33 +60,9 @@ function nativeReports(cases) {
     return { output: lf(r.output), warnings: r.warnings, boxes: cases[i].boxes };
   });
 }
-const native = (method, boxes, locale = 'bg-BG') => nativeReports([{ method, separator: SEPARATOR[locale], boxes }])[0];
+const native = (method, boxes, language = 'bg-BG') =>
+  nativeReports([{ method, separator: SEPARATOR[language], boxes }])[0];
 
-// --- the runner --------------------------------------------------------------
-
-const counts = { passed: 0, failed: 0 };
-async function check(name, fn) {
-  try {
-    await fn();
-    counts.passed++;
-  } catch (e) {
-    counts.failed++;
-    console.log(`FAIL ${name}\n  ${String(e && e.message).split('\n').join('\n  ')}`);
-  }
-}
-function ok(condition, what) {
-  if (!condition) throw new Error(what);
-}
-// Equal, or an error that shows where: strings from their first difference.
-function same(actual, expected, what) {
-  const [a, e] = [actual, expected].map((x) => JSON.stringify(x));
-  if (a === e) return;
-  if (typeof actual !== 'string' || typeof expected !== 'string') throw new Error(`${what}:\npage:   ${a}\nwanted: ${e}`);
-  let i = 0;
-  while (actual[i] === expected[i]) i++;
-  const around = (s) => JSON.stringify(s.slice(Math.max(0, i - 30), i + 50));
-  throw new Error(`${what}: differs at character ${i}\npage:   ${around(actual)}\nwanted: ${around(expected)}`);
-}
 // A step that may never end (e.g. a service worker that never installs) fails instead.
 const within = (promise, ms, what) => Promise.race([promise,
   new Promise((_, fail) => setTimeout(() => fail(new Error(`${what}: not within ${ms / 1000} s`)), ms).unref())]);
@@ -121,13 +90,20 @@ const values = (d, names) => d.evaluate((ids) => ids.map((i) => {
   const el = document.getElementById(i);
   return el.type === 'radio' ? el.checked : el.value;
 }), names.map(idOf));
-const output = async (d) => (await values(d, ['Text1(0)']))[0];
-const isShown = (d, id) => d.evaluate((i) => {
+const value = async (d, name) => (await values(d, [name]))[0];
+const isShown = (d, name) => d.evaluate((i) => {
   const el = document.getElementById(i);
   return !el.hidden && el.getClientRects().length > 0 && getComputedStyle(el).visibility === 'visible';
-}, id);
+}, idOf(name));
 const focused = (d) => d.evaluate(() => document.activeElement && document.activeElement.id);
 const warningOpen = (d) => d.evaluate((i) => document.getElementById(i).open, PAGE.warning);
+// Text put into a box all at once, as a paste puts it (the browser's own
+// editing command, which keeps the box's limits as a paste does).
+const paste = (d, name, text) => d.evaluate(([i, t]) => {
+  document.getElementById(i).focus();
+  document.execCommand('selectAll');
+  document.execCommand('insertText', false, t);
+}, [idOf(name), text]);
 
 // Closes whatever warnings a step opened, by a key or 'click'; their messages.
 async function closeWarnings(d, how = 'Escape') {
@@ -151,68 +127,103 @@ async function report(d, { method = null, boxes, how = 'click', close = 'Escape'
   const press = (selector) => (how === 'tap' ? d.tap(selector) : d.click(selector));
   if (method !== null) await press(optionLabel(method));
   for (const [i, name] of BOXES.entries()) {
-    if (!await isShown(d, idOf(name))) continue;
+    if (!await isShown(d, name)) continue;
     await d.fill(q(name), boxes[i]);
-    same((await values(d, [name]))[0], boxes[i].slice(0, design.inputMaxLength), `${name} after typing`);
+    assert.equal(await value(d, name), boxes[i].slice(0, design.inputMaxLength), `${name} after typing`);
   }
   const box = /^box (\d)$/.exec(how);
   if (box) await d.press(q(BOXES[box[1]]), 'Enter');
   else if (how === 'click' || how === 'tap') await press(q('Command1(0)'));
   else await d.press(q('Command1(0)'), how);
   const warnings = close ? await closeWarnings(d, close) : [];
-  const [out, ...held] = await values(d, ['Text1(0)', ...BOXES]);
-  return { output: out, warnings, boxes: held };
+  const [output, ...held] = await values(d, ['Text1(0)', ...BOXES]);
+  return { output, warnings, boxes: held };
 }
 
-// The window, what shows at start, then every control's box (relative to the
-// window, within `tolerance` CSS px), colour and caption, and that no caption is cut.
-async function layout(d, group, tolerance) {
-  await check(`${group}: the window, what shows at start`, async () => {
-    const w = await d.evaluate((id) => {
-      const r = document.getElementById(id).getBoundingClientRect();
-      const cs = getComputedStyle(document.getElementById(id));
-      return [r.width, r.height, cs.backgroundColor, Math.round(parseFloat(cs.fontSize) * 100) / 100,
-        cs.fontFamily.split(',')[0].replace(/"/g, ''), document.title, document.documentElement.lang];
-    }, PAGE.window);
-    same([...w, await output(d), ...await Promise.all(design.controls.map((c) => isShown(d, c.id)))],
-      [design.client.widthPx, design.client.heightPx, rgb(design.windowColour),
-        Math.round(design.font.pointSize * 400 / 3) / 100, design.font.family, design.caption, LANGUAGE,
-        lf(design.referenceText), ...design.controls.map((c) => !c.hiddenAtStart)],
-      'width, height, colour, font size and family, title, language, output, each control shown');
+// Cases on a page of their own (on.d, which open() gives), then that the page
+// had no script error or CSP violation; then `last`, cases that make some.
+function onPage(name, open, cases, last = () => {}) {
+  describe(name, () => {
+    const on = {};
+    before(async () => { on.d = await open(); });
+    after(() => on.d && on.d.close());
+    cases(on);
+    test('no script errors, no CSP violations', async () => assert.deepEqual(await on.d.problems(), [], 'seen'));
+    last(on);
   });
-  await d.click(optionLabel(3));  // the chest-girth row shows
+}
+
+// --- the layout --------------------------------------------------------------
+
+// The window as the page draws it.
+const measureWindow = (d) => d.evaluate(({ id, output, controls }) => {
+  const w = document.getElementById(id);
+  const cs = getComputedStyle(w);
+  const shown = (el) => !el.hidden && el.getClientRects().length > 0 && getComputedStyle(el).visibility === 'visible';
+  return { width: w.getBoundingClientRect().width, height: w.getBoundingClientRect().height,
+    colour: cs.backgroundColor, 'font size': Math.round(parseFloat(cs.fontSize) * 100) / 100,
+    'font family': cs.fontFamily.split(',')[0].replace(/"/g, ''), title: document.title,
+    language: document.documentElement.lang, output: document.getElementById(output).value,
+    'shown at start': controls.filter((c) => shown(document.getElementById(c.id))).map((c) => c.name) };
+}, { id: PAGE.window, output: idOf('Text1(0)'), controls: design.controls.map(({ name, id }) => ({ name, id })) });
+// Each control's face (relative to the window), its colour and caption, and
+// whether the caption is cut: its text out of the face, or the face's
+// content overflowing it.
+const measureControls = (d) => d.evaluate(({ win, controls }) => Object.fromEntries(controls.map((c) => {
+  const face = document.getElementById(c.faceId);
+  const w = document.getElementById(win).getBoundingClientRect();
+  const r = face.getBoundingClientRect();
+  // The caption's own text (an option's is in its label) within the face.
+  const holder = c.kind === 'option' ? document.querySelector(`label[for="${c.id}"]`) : face;
+  const range = document.createRange();
+  range.selectNodeContents(holder);
+  const t = range.getBoundingClientRect();
+  const out = t.width > 0 &&
+    (t.left < r.left - 0.5 || t.right > r.right + 0.5 || t.top < r.top - 0.5 || t.bottom > r.bottom + 0.5);
+  const overflows = ['label', 'option', 'button'].includes(c.kind) &&
+    (face.scrollWidth > face.clientWidth || face.scrollHeight > face.clientHeight);
+  return [c.name, { px: { left: r.left - w.left, top: r.top - w.top, width: r.width, height: r.height },
+    colour: getComputedStyle(face).backgroundColor, caption: holder.textContent.trim(), cut: out || overflows }];
+})), { win: PAGE.window, controls: design.controls });
+
+// A place as the design's where each measure is within `tolerance` px of it.
+const snapped = (px, want, tolerance) =>
+  Object.fromEntries(Object.keys(want).map((k) => [k, Math.abs(px[k] - want[k]) <= tolerance ? want[k] : px[k]]));
+
+// The layout's cases on the page that on.d drives, fresh: the window and what
+// shows at start, then (with the chest-girth row shown) each control's face
+// in its place within `tolerance` CSS px, its colour and caption, none cut.
+function layoutTests(on, tolerance) {
+  const got = {};
+  before(async () => {
+    got.window = await measureWindow(on.d);
+    await on.d.click(optionLabel(3));
+    got.controls = await measureControls(on.d);
+  });
+  describe('the window', () => {
+    for (const [name, want] of [
+      ['width', design.client.widthPx],
+      ['height', design.client.heightPx],
+      ['colour', rgb(design.windowColour)],
+      ['font size', Math.round(design.font.pointSize * 400 / 3) / 100],
+      ['font family', design.font.family],
+      ['title', design.caption],
+      ['language', design.language],
+      ['output', lf(design.referenceText)],
+      ['shown at start', design.controls.filter((c) => !c.hiddenAtStart).map((c) => c.name)],
+    ]) test(name, () => assert.deepEqual(got.window[name], want, name));
+  });
   for (const c of design.controls) {
-    await check(`${group}: ${c.name} in its place, its caption whole`, async () => {
-      const got = await d.evaluate(({ c: { id, kind }, win }) => {
-        const face = document.getElementById(kind === 'option' ? `${id}-box` : id);
-        const w = document.getElementById(win).getBoundingClientRect();
-        const r = face.getBoundingClientRect();
-        // The caption's own text (an option's is in its label) within the face.
-        const holder = kind === 'option' ? document.querySelector(`label[for="${id}"]`) : face;
-        const range = document.createRange();
-        range.selectNodeContents(holder);
-        const t = range.getBoundingClientRect();
-        // Cut: its text out of the face, or the face's content overflowing it.
-        const cut = (t.width > 0 && (t.left < r.left - 0.5 || t.right > r.right + 0.5 || t.top < r.top - 0.5 || t.bottom > r.bottom + 0.5)) ||
-          (['label', 'option', 'button'].includes(kind) && (face.scrollWidth > face.clientWidth || face.scrollHeight > face.clientHeight));
-        return { left: r.left - w.left, top: r.top - w.top, width: r.width, height: r.height,
-          colour: getComputedStyle(face).backgroundColor, caption: holder.textContent.trim(), cut };
-      }, { c, win: PAGE.window });
-      for (const k of ['left', 'top', 'width', 'height']) ok(Math.abs(got[k] - c.px[k]) <= tolerance, `${k} is ${got[k]} px, the design's ${c.px[k]} px`);
-      if (c.colour) same(got.colour, rgb(c.colour), 'colour');
-      if (c.caption) same(got.caption, c.caption.trim(), 'caption');
-      ok(!got.cut, `the caption is cut: it does not fit its ${got.width} x ${got.height} px face`);
+    describe(c.name, () => {
+      const mine = () => got.controls[c.name];
+      test('place', () => assert.deepEqual(snapped(mine().px, c.px, tolerance), c.px, `more than ${tolerance} px off`));
+      if (c.colour) test('colour', () => assert.equal(mine().colour, rgb(c.colour), 'colour'));
+      if (c.caption) test('caption', () => assert.equal(mine().caption, c.caption.trim(), 'caption'));
+      if (c.caption) test('caption whole', () => assert.equal(mine().cut, false, 'cut'));
     });
   }
 }
 
-// The last line of a run: "N passed, N failed", and its exit status.
-function finish(started, where) {
-  console.log(`(${where}, ${((Date.now() - started) / 1000).toFixed(1)} s)`);
-  console.log(`${counts.passed} passed, ${counts.failed} failed`);
-  process.exit(counts.failed ? 1 : 0);
-}
-
-module.exports = { args, design, control, idOf, q, optionLabel, BOXES, OPTIONS, lf, rgb, SEPARATOR, CLEARED, LANGUAGE, PAGE,
-  nativeReports, native, counts, check, ok, same, within, until, waitReady, values, output, isShown, focused, warningOpen,
-  closeWarnings, report, layout, finish };
+module.exports = { args, design, control, idOf, q, optionLabel, BOXES, OPTIONS, rgb, SEPARATOR, PAGE,
+  nativeReports, native, within, until, waitReady, values, value, isShown, focused, warningOpen, paste,
+  closeWarnings, report, onPage, layoutTests };
