@@ -63,7 +63,9 @@ async function puppeteerEngine(name, language, env) {
   // A page of a context of its own, or of `context` (another tab's), in any
   // language: Chromium's by DevTools, Firefox's by WebDriver BiDi's locale
   // override.
-  async function open(url, { language: pageLanguage = language, viewport, context: shared } = {}) {
+  // `media`: Chromium's emulation of a media type and features (print,
+  // forced colours, a dark scheme).
+  async function open(url, { language: pageLanguage = language, viewport, media, context: shared } = {}) {
     const context = shared || await browser.createBrowserContext();
     if (name === 'firefox' && pageLanguage !== language && !shared) {
       await browser.connection.send('emulation.setLocaleOverride',
@@ -72,6 +74,7 @@ async function puppeteerEngine(name, language, env) {
     const page = await context.newPage();
     page.setDefaultTimeout(5000);
     if (viewport) await page.setViewport(viewport);
+    if (media) await (await page.createCDPSession()).send('Emulation.setEmulatedMedia', media);
     const problems = [];
     page.on('console', (m) => m.type() === 'error' && problems.push(`console: ${m.text()}`));
     page.on('pageerror', (e) => problems.push(`uncaught: ${e.message}`));

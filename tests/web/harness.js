@@ -41,7 +41,10 @@ const PAGE = { window: 'window', warning: 'warning', message: 'warning-message',
   announcer: 'announcer' };
 
 // The native build's reports for [{method, separator, boxes: [h, w, chest]}],
-// one report_dump run for the lot, as {output, warnings, boxes}.
+// one report_dump run for the lot, as {output, warnings, announced, strip,
+// boxes}: what the output box shows, the warnings, what a screen reader is
+// told, the scale under the report (its marks' places along the bar, 0 to 1,
+// the range line and its name).
 function nativeReports(cases) {
   const input = cases.map((c) => {
     const fields = [c.method, c.separator, ...c.boxes].map(String);
@@ -57,7 +60,8 @@ function nativeReports(cases) {
     // A textarea's value holds line feeds only; the window's CR LF must be
     // whole, with no lone CR or LF, before it is compared as LF.
     if (/\r(?!\n)|(?<!\r)\n/.test(r.output)) throw new Error(`native report with a lone CR or LF: ${line}`);
-    return { output: lf(r.output), warnings: r.warnings, boxes: cases[i].boxes };
+    return { output: lf(r.output), warnings: r.warnings, announced: r.announcement, strip: r.strip,
+      boxes: cases[i].boxes };
   });
 }
 const native = (method, boxes, language = 'bg-BG') =>
@@ -122,7 +126,7 @@ async function closeWarnings(d, how = 'Escape') {
 // 'tap'; none when method is null), the shown boxes filled, then `how`:
 // 'click' or 'tap' on Calculate, 'box N' for Enter in box N, or a key
 // ('Enter', 'Space') on Calculate focused. The warnings are closed by
-// `close` (left open when null). -> {output, warnings, boxes}
+// `close` (left open when null). -> {output, warnings, announced, strip, boxes}
 async function report(d, { method = null, boxes, how = 'click', close = 'Escape' }) {
   const press = (selector) => (how === 'tap' ? d.tap(selector) : d.click(selector));
   if (method !== null) await press(optionLabel(method));
@@ -137,7 +141,47 @@ async function report(d, { method = null, boxes, how = 'click', close = 'Escape'
   else await d.press(q('Command1(0)'), how);
   const warnings = close ? await closeWarnings(d, close) : [];
   const [output, ...held] = await values(d, ['Text1(0)', ...BOXES]);
-  return { output, warnings, boxes: held };
+  const announced = await d.evaluate((id) => document.getElementById(id).textContent, PAGE.announcer);
+  return { output, warnings, announced, strip: await strip(d), boxes: held };
+}
+
+// The scale as the page shows it: each mark's place along the bar (the
+// middle of its head, from the bar's left end, in pixels; `at` over the
+// bar's width gives the native `along`) and the way it lies beyond an end,
+// the range line, the scale's name.
+const SCALE = design.controls.find((c) => c.kind === 'scale');
+const strip = (d) => d.evaluate(([id, note, inset]) => {
+  const r = document.getElementById(id).getBoundingClientRect();
+  const shown = (el) => !el.hasAttribute('hidden');
+  const mark = (which) => {
+    const [m, before, after] = ['', '-before', '-after'].map((end) => document.getElementById(`${id}-${which}${end}`));
+    const head = m.querySelector('polygon').getBoundingClientRect();
+    return shown(m) ? { at: head.left + head.width / 2 - r.left - inset, beyond: shown(before) ? -1 : +shown(after) }
+      : null;
+  };
+  return { width: r.width - 2 * inset, standing: mark('standing'), desired: mark('desired'),
+    rangeNote: document.getElementById(note).textContent, name: document.getElementById(id).getAttribute('aria-label') };
+}, [SCALE.id, idOf(design.rangeNote), design.strip.inset]);
+// The scale at start and after Clear: the bands alone.
+const SCALE_AT_START = { standing: null, desired: null, rangeNote: '', name: design.strip.name };
+// A page's report as the native one, where each mark stands within 0.75 px
+// of its native place: the window's are as near, so the two within 1.5 px.
+function asNative(got, want) {
+  const { width, ...shown } = got.strip;
+  for (const which of ['standing', 'desired']) {
+    const [mark, wanted] = [shown[which], want.strip[which]];
+    if (mark) shown[which] = { along: wanted && Math.abs(mark.at - wanted.along * width) <= 0.75 ? wanted.along
+      : mark.at / width, beyond: mark.beyond };
+  }
+  return { ...got, strip: shown };
+}
+
+// A report made on the page, against the native one for what its boxes hold
+// (with the method chosen last when none is clicked).
+async function checkReport(d, options, method = options.method, language = 'bg-BG') {
+  const got = await report(d, options);
+  const want = native(method, got.boxes, language);
+  assert.deepEqual(asNative(got, want), want, 'report');
 }
 
 // Cases on a page of their own (on.d, which open() gives), then that the page
@@ -197,6 +241,7 @@ function layoutTests(on, tolerance) {
   const got = {};
   before(async () => {
     got.window = await measureWindow(on.d);
+    ({ width: got.window['scale\'s bar width'], ...got.window.scale } = await strip(on.d));
     await on.d.click(optionLabel(3));
     got.controls = await measureControls(on.d);
   });
@@ -211,6 +256,8 @@ function layoutTests(on, tolerance) {
       ['language', design.language],
       ['output', lf(design.referenceText)],
       ['shown at start', design.controls.filter((c) => !c.hiddenAtStart).map((c) => c.name)],
+      ['scale', SCALE_AT_START],
+      ['scale\'s bar width', SCALE.px.width - 2 * design.strip.inset],
     ]) test(name, () => assert.deepEqual(got.window[name], want, name));
   });
   for (const c of design.controls) {
@@ -226,4 +273,4 @@ function layoutTests(on, tolerance) {
 
 module.exports = { args, design, control, idOf, q, optionLabel, BOXES, OPTIONS, rgb, SEPARATOR, PAGE,
   nativeReports, native, within, until, waitReady, values, value, isShown, focused, warningOpen, paste,
-  closeWarnings, report, onPage, layoutTests };
+  closeWarnings, report, strip, SCALE_AT_START, asNative, checkReport, onPage, layoutTests };

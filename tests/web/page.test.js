@@ -10,7 +10,7 @@ const assert = require('node:assert/strict');
 const fs = require('fs');
 const { after, before, describe, test } = require('node:test');
 const { args, design, idOf, q, optionLabel, BOXES, OPTIONS, PAGE, native, until, values, value, isShown, focused,
-  paste, closeWarnings, report, onPage, layoutTests } = require('./harness');
+  paste, closeWarnings, report, strip, SCALE_AT_START, checkReport, onPage, layoutTests } = require('./harness');
 const { serve } = require('../../web/serve');
 const { ENGINES, start, setTripwire, CACHES } = require('./drivers');
 
@@ -36,6 +36,13 @@ const REPORTS = {
     ['Broca, Enter in the height box', 1, ['160', '50', ''], 'box 0'],
     ['body mass index, comma and a half, Enter in the weight box', 0, ['1,7', '72.5', ''], 'box 1'],
     ['Breitman, overflow', 2, ['170', '9e9', '']],
+    // The scale's marks: at a band's edge, at the index's rounding edges,
+    // past either end.
+    ['mark at a band\'s edge', 0, ['100', '25', '']],
+    ['mark at 18.49925, rounded to 18.5', 0, ['186', '64', '']],
+    ['mark at 24.99745, rounded to 25', 0, ['198', '98', '']],
+    ['mark past the left end', 0, ['100', '5', '']],
+    ['mark past the right end', 0, ['', '72', '']],
     ['Clear'],
     ['Calculate after Clear: the method chosen last', null, ['200', '90', '']],
   ],
@@ -50,11 +57,14 @@ function reportTests(on, engine, language) {
         await on.d.click(q('Command1(1)'));
         assert.deepEqual(await values(on.d, ['Text1(0)', ...BOXES, ...OPTIONS]),
           [design.texts.cleared, ...BOXES.map(() => ''), ...OPTIONS.map(() => false)], 'output, boxes, options');
+        const { width, ...scale } = await strip(on.d);
+        assert.deepEqual(scale, SCALE_AT_START, 'the scale');
+        assert.equal(await on.d.evaluate((id) => document.getElementById(id).textContent, PAGE.announcer),
+          design.texts.cleared, 'announced');
         return;
       }
-      const got = await report(on.d, { method, boxes, how });
       last = method === null ? last : method;
-      assert.deepEqual(got, native(last, got.boxes, language), 'report');
+      await checkReport(on.d, { method, boxes, how }, last, language);
     });
   }
 }
@@ -129,10 +139,23 @@ function dialogTests(on) {
       assert.deepEqual(await closeWarnings(on.d, close), want.warnings, 'messages');
       assert.equal(await focused(on.d), idOf(back), 'focus after closing');
       assert.equal(await value(on.d, 'Text1(0)'), want.output, 'output');
-      const next = await report(on.d, { boxes: ['170', '72', ''] });
-      assert.deepEqual(next, native(0, ['170', '72', '']), 'the next report');
+      await checkReport(on.d, { boxes: ['170', '72', ''] }, 0);
     });
   }
+}
+
+// After one visit the page reloads and calculates with the network gone.
+function offlineTests(on) {
+  test('reloads and calculates with the network gone', async () => {
+    await until(() => on.d.evaluate(() => navigator.serviceWorker.controller !== null), 15000, 'a service worker');
+    server.offline = true;
+    try {
+      await on.d.reload();
+      await checkReport(on.d, { method: 0, boxes: ['170', '72', ''] });
+    } finally {
+      server.offline = false;
+    }
+  });
 }
 
 // That the check for problems can fail: an image from elsewhere, which the
@@ -172,6 +195,7 @@ const LANGUAGES = {
     reports: reportTests,
     keyboard: keyboardTests,
     dialog: dialogTests,
+    offline: offlineTests,
   },
   'en-US': { reports: reportTests },
 };
