@@ -5,6 +5,7 @@
 #include <emscripten.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "design/design.h"
@@ -71,9 +72,27 @@ std::string Text(const std::string& id, int what) { return Received(JsTextSize(i
 
 class Page final : public form::FormState {
 public:
-    explicit Page(std::string decimalSeparator) : form_(*this, std::move(decimalSeparator)) {}
+    // Empties the boxes and lets the options go (a browser may have kept
+    // them over a reload), as the window's load does; numbers need no
+    // separator there.
+    void Load() { form::Form(*this, "").Form_Load(); }
 
-    form::Form& Form() { return form_; }
+    // The form, made at the first choice or command with the decimal
+    // separator of the browser's language: the first use of the browser's
+    // number formats takes tens of milliseconds, which the page's start
+    // need not wait for. The scale's labels then follow it too.
+    form::Form& Form() {
+        if (!form_) {
+            form_.emplace(*this, Received(JsDecimalSeparatorSize()));
+            for (std::size_t b = 0; b < design::kMinorBoundary.size(); ++b) {
+                const std::string id =
+                    web::ElementId(design::kScale) + "-label-" + std::to_string(b);
+                JsSetText(id.c_str(), design::BoundaryLabel(b, form_->DecimalSeparator()).c_str());
+            }
+            Show(design::StripAtStart(form_->DecimalSeparator()));
+        }
+        return *form_;
+    }
 
     std::string InputText(int index) const override { return Text(Input(index), 0); }
     void SetInputText(int index, const std::string& text) override {
@@ -101,13 +120,13 @@ public:
     // under the report, then tells screen readers what the output box now
     // says.
     void Command(int index) {
-        const design::CommandOutcome outcome = design::Command(form_, *this, index);
+        const design::CommandOutcome outcome = design::Command(Form(), *this, index);
         if (outcome.strip) Show(*outcome.strip);
         JsAnnounce(outcome.announcement.c_str());
     }
 
     // The strip: its marks moved to their places along the bar, the range
-    // line and its name; at load its labels in the reader's number format.
+    // line and its name.
     void Show(const design::Strip& strip) {
         const std::string scale = web::ElementId(design::kScale);
         const auto mark = [&scale](const std::string& which, const auto& place) {
@@ -123,13 +142,6 @@ public:
         JsSetAttribute(scale.c_str(), "aria-label", strip.name.c_str());
         JsSetText(web::ElementId(design::kRangeNote).c_str(), strip.rangeNote.c_str());
     }
-    void ShowLabels() {
-        for (std::size_t b = 0; b < design::kMinorBoundary.size(); ++b) {
-            const std::string id = web::ElementId(design::kScale) + "-label-" + std::to_string(b);
-            JsSetText(id.c_str(), design::BoundaryLabel(b, form_.DecimalSeparator()).c_str());
-        }
-        Show(design::StripAtStart(form_.DecimalSeparator()));
-    }
 
 private:
     static std::string Input(int index) { return web::ElementId("Text2", index); }
@@ -139,7 +151,7 @@ private:
     }
 
     inline static const std::string kOutput = web::ElementId("Text1", 0);
-    form::Form form_;
+    std::optional<form::Form> form_;
 };
 
 std::unique_ptr<Page> page;
@@ -151,9 +163,8 @@ std::unique_ptr<Page> page;
 extern "C" {
 
 EMSCRIPTEN_KEEPALIVE void teglomer_load() {
-    page = std::make_unique<Page>(Received(JsDecimalSeparatorSize()));
-    page->ShowLabels();
-    page->Form().Form_Load();
+    page = std::make_unique<Page>();
+    page->Load();
 }
 
 EMSCRIPTEN_KEEPALIVE void teglomer_option(int index) {
