@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <sstream>
 #include <string>
 #include <string_view>
 
@@ -129,19 +128,12 @@ Json Document() {
 }
 
 double Px(int twips) { return double(twips) / design::kTwipsPerPixel; }
-std::string Number(double value) {
-    std::ostringstream text;
-    text << value;
-    return text.str();
-}
 
-// "x1,y1 x2,y2 ...", in pixels.
+// A shape's points in pixels, mirrored when `mirror` is -1.
 template <std::size_t N>
-std::string Points(const std::array<design::Point, N>& points, int mirror = 1) {
-    std::string out;
-    for (const design::Point& p : points) {
-        out += (out.empty() ? "" : " ") + Number(mirror * Px(p.x)) + ',' + Number(Px(p.y));
-    }
+Json Points(const std::array<design::Point, N>& points, int mirror = 1) {
+    Json out = Json::array();
+    for (const design::Point& p : points) out.push_back({{"x", mirror * Px(p.x)}, {"y", Px(p.y)}});
     return out;
 }
 
@@ -173,8 +165,8 @@ Json Strip() {
             {"labelMiddle", Px(design::kScaleLabelTop + design::kScaleLabelHeight / 2)},
             {"boundaryWidth", Px(design::kBoundaryWidth)},
             {"stemWidth", Px(design::kStemWidth)},
-            {"dash", Number(Px(design::kDesiredStemDash[0])) + " " +
-                         Number(Px(design::kDesiredStemDash[1]))},
+            {"dash",
+             {{"on", Px(design::kDesiredStemDash[0])}, {"off", Px(design::kDesiredStemDash[1])}}},
             {"ink", Hex(design::kScaleInk)},
             {"hollow", Hex(design::kHollowMark)},
             {"standingHead", Points(design::kStandingHead)},
@@ -207,9 +199,10 @@ Json View() {
           {"widthPx", width},
           {"heightPx", design::Pixels(design::kClientHeight)}}},
         {"twipsPerPixel", design::kTwipsPerPixel},
-        // Narrower than the window, by a fraction of a pixel (a zoomed screen
-        // may be), but by more than a browser's rounding: 1/64 px in Chromium's.
-        {"column", "(max-width: " + std::to_string(width - 1) + ".98px)"},
+        // One column below the window's width, by a fraction of a pixel (a
+        // zoomed screen may be), but by more than a browser's rounding: 1/64
+        // px in Chromium's.
+        {"columnMaxWidth", width - 0.02},
         {"columnMargin", design::ColumnMargin()},
         {"columnGap", design::ColumnGap()},
         {"fieldsetOrder", design::ColumnOrder(design::ControlNamed("Option1(0)"))},

@@ -282,7 +282,7 @@ const REFLOW = [
   ['the window whole, or one column', ({ d }) => d.evaluate(([id, column]) => {
     const w = document.getElementById(id);
     return matchMedia(column).matches ? 'one column' : `${w.offsetWidth} x ${w.offsetHeight} px`;
-  }, [PAGE.window, design.column]), (view) => (view.width < design.client.widthPx ? 'one column'
+  }, [PAGE.window, `(max-width: ${design.columnMaxWidth}px)`]), (view) => (view.width < design.client.widthPx ? 'one column'
     : `${design.client.widthPx} x ${design.client.heightPx} px`)],
   ['no sideways scroll', ({ d }) => d.evaluate(() => document.documentElement.scrollWidth <= innerWidth), () => true],
   ['every control within the width', ({ d }) => outOfWidth(d, design.controls.map((c) => c.id)), () => []],
