@@ -96,51 +96,42 @@ std::optional<WeightRange> NormalWeights(std::string_view heightText) {
     return WeightRange{typed / 100 < 1 ? 100 : typed, int(low), int(high)};
 }
 
-std::optional<Verdict> Broca(const Inputs& inputs) {
-    const double height = ParseNumber(inputs.height);
-    const double weight = RoundToInteger(ParseNumber(inputs.weight));
-    if (height < 155 || weight < 40) return std::nullopt;
-    double ideal = 0;
-    for (const auto& b : kBrocaBrackets)
-        if (height >= b.from && height < b.to) ideal = RoundToHundredths(height - b.offset);
-    return Verdict{ideal, weight};
-}
-
-Verdict Breitman(const Inputs& inputs) {
-    const double height = ParseNumber(inputs.height);
-    const double weight = RoundToInteger(ParseNumber(inputs.weight));
-    return {RoundToHundredths(height * 0.7 - 50), weight};
-}
-
-Verdict Borngard(const Inputs& inputs) {
-    const double height = ParseNumber(inputs.height);
-    const double weight = ParseNumber(inputs.weight);
-    const double chestGirth = RoundToInteger(ParseNumber(inputs.chestGirth));
-    // The product first, then the division.
-    return {RoundToHundredths(height * chestGirth / 240), weight};
-}
-
 void CalcBodyMassIndex(const Inputs& inputs, Report& report) {
     const double index = BodyMassIndex(inputs);
     report.AppendLine("Индекс на телесната маса: ", index);
     report.AppendLine(kWeightClasses[ClassOf(index)].line);
 }
 
-void CalcBroca(const Inputs& inputs, Report& report) {
-    if (const auto verdict = Broca(inputs))
-        AppendVerdict(verdict->ideal, verdict->weight, report);
-    else
+std::optional<double> CalcBroca(const Inputs& inputs, Report& report) {
+    const double height = ParseNumber(inputs.height);
+    const double weight = RoundToInteger(ParseNumber(inputs.weight));
+    if (height < 155 || weight < 40) {
         report.Append("ръст < 155 - въведените данни са некоректни!");
+        return std::nullopt;
+    }
+    double ideal = 0;
+    for (const auto& b : kBrocaBrackets)
+        if (height >= b.from && height < b.to) ideal = RoundToHundredths(height - b.offset);
+    AppendVerdict(ideal, weight, report);
+    return ideal;
 }
 
-void CalcBreitman(const Inputs& inputs, Report& report) {
-    const Verdict verdict = Breitman(inputs);
-    AppendVerdict(verdict.ideal, verdict.weight, report);
+double CalcBreitman(const Inputs& inputs, Report& report) {
+    const double height = ParseNumber(inputs.height);
+    const double weight = RoundToInteger(ParseNumber(inputs.weight));
+    const double ideal = RoundToHundredths(height * 0.7 - 50);
+    AppendVerdict(ideal, weight, report);
+    return ideal;
 }
 
-void CalcBorngard(const Inputs& inputs, Report& report) {
-    const Verdict verdict = Borngard(inputs);
-    AppendVerdict(verdict.ideal, verdict.weight, report);
+double CalcBorngard(const Inputs& inputs, Report& report) {
+    const double height = ParseNumber(inputs.height);
+    const double weight = ParseNumber(inputs.weight);
+    const double chestGirth = RoundToInteger(ParseNumber(inputs.chestGirth));
+    // The product first, then the division.
+    const double ideal = RoundToHundredths(height * chestGirth / 240);
+    AppendVerdict(ideal, weight, report);
+    return ideal;
 }
 
 }  // namespace calc

@@ -41,12 +41,12 @@ private:
 };
 
 // Every method throws Overflow when a number does not fit; what it appended
-// before stays in the report. What each computes is also given alone, for
-// the scale under the report; it throws Overflow where the method does.
+// before stays in the report. The three ideal-weight methods give the
+// desired weight they reported (Broca none when it refuses the boxes).
 void CalcBodyMassIndex(const Inputs& inputs, Report& report);
-void CalcBroca(const Inputs& inputs, Report& report);
-void CalcBreitman(const Inputs& inputs, Report& report);
-void CalcBorngard(const Inputs& inputs, Report& report);
+std::optional<double> CalcBroca(const Inputs& inputs, Report& report);
+double CalcBreitman(const Inputs& inputs, Report& report);
+double CalcBorngard(const Inputs& inputs, Report& report);
 
 // The height the body mass index is computed at, in metres: under 1 m, an
 // empty box included, counts as 1 m, so there is no division by zero.
@@ -84,15 +84,6 @@ struct WeightRange {
     int low, high;
 };
 std::optional<WeightRange> NormalWeights(std::string_view heightText);
-
-// The desired weight of the three ideal-weight methods and the weight it is
-// compared with; Broca's is none where it refuses the boxes.
-struct Verdict {
-    double ideal, weight;
-};
-std::optional<Verdict> Broca(const Inputs& inputs);
-Verdict Breitman(const Inputs& inputs);
-Verdict Borngard(const Inputs& inputs);
 
 // The desired weight, then how far the weight lies above or below it.
 void AppendVerdict(double ideal, double weight, Report& report);

@@ -26,6 +26,15 @@ ScalePlace PlaceOnScale(double index) {
     return {std::clamp(along, 0.0, 1.0), along < 0 ? -1 : along > 1 ? 1 : 0};
 }
 
+std::array<Band, calc::kWeightClasses.size()> Bands() {
+    std::array<Band, calc::kWeightClasses.size()> bands{};
+    for (std::size_t b = 0; b < bands.size(); ++b) {
+        bands[b].from = b == 0 ? 0 : bands[b - 1].to;
+        bands[b].to = b + 1 < bands.size() ? PlaceOnScale(calc::kWeightClasses[b].below).along : 1;
+    }
+    return bands;
+}
+
 std::string BoundaryLabel(std::size_t band, std::string_view separator) {
     return calc::FormatNumberText(calc::kWeightClasses.at(band).below, separator);
 }

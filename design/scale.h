@@ -78,6 +78,14 @@ struct ScalePlace {
 };
 ScalePlace PlaceOnScale(double index);
 
+// Each class's band along the bar, from its left end (0) to its right (1):
+// from the boundary below it to the one above, the first and last from and
+// to the bar's ends.
+struct Band {
+    double from, to;
+};
+std::array<Band, calc::kWeightClasses.size()> Bands();
+
 // The boundary above band `band` (0 to 5), as the bar's label writes it:
 // "18,5" with a comma separator.
 std::string BoundaryLabel(std::size_t band, std::string_view separator);

@@ -11,35 +11,19 @@ namespace {
 
 // Called directly, not through a table of function pointers: in WebKitGTK
 // 2.50's WebAssembly an exception thrown below an indirect call escaped the
-// caller's catch, and the page showed no warning.
-void Run(Method method, const calc::Inputs& inputs, calc::Report& report) {
+// caller's catch, and the page showed no warning. -> the desired weight the
+// method reported, if any.
+std::optional<double> Run(Method method, const calc::Inputs& inputs, calc::Report& report) {
     switch (method) {
         case Method::BodyMassIndex:
             calc::CalcBodyMassIndex(inputs, report);
-            break;
-        case Method::Broca:
-            calc::CalcBroca(inputs, report);
-            break;
-        case Method::Breitman:
-            calc::CalcBreitman(inputs, report);
-            break;
-        case Method::Borngard:
-            calc::CalcBorngard(inputs, report);
-            break;
-    }
-}
-
-std::optional<double> Desired(Method method, const calc::Inputs& boxes) {
-    switch (method) {
-        case Method::BodyMassIndex:
             return std::nullopt;
         case Method::Broca:
-            if (const auto verdict = calc::Broca(boxes)) return verdict->ideal;
-            return std::nullopt;
+            return calc::CalcBroca(inputs, report);
         case Method::Breitman:
-            return calc::Breitman(boxes).ideal;
+            return calc::CalcBreitman(inputs, report);
         case Method::Borngard:
-            return calc::Borngard(boxes).ideal;
+            return calc::CalcBorngard(inputs, report);
     }
     return std::nullopt;
 }
@@ -50,8 +34,7 @@ std::optional<Standing> StandingOf(const calc::Inputs& boxes, Method method) {
     calc::Report unused(".");
     Standing s;
     try {
-        Run(method, boxes, unused);
-        s.desired = Desired(method, boxes);
+        s.desired = Run(method, boxes, unused);
     } catch (const calc::Overflow&) {
         return std::nullopt;
     }

@@ -43,22 +43,18 @@ void ScaleStrip::paintEvent(QPaintEvent*) {
     const auto at = [&bar](double along) { return bar.left() + along * bar.width(); };
     const QColor ink = Colour(design::kScaleInk);
 
-    // The bands, each from the boundary below it (or the bar's left end).
-    const auto& classes = calc::kWeightClasses;
-    double from = 0;
-    for (std::size_t b = 0; b < classes.size(); ++b) {
-        const double to = b + 1 < classes.size() ? design::PlaceOnScale(classes[b].below).along : 1;
-        painter.fillRect(QRectF(QPointF(at(from), bar.top()), QPointF(at(to), bar.bottom())),
-                         Colour(design::kBandColours[b]));
-        from = to;
-    }
+    const auto bands = design::Bands();
+    for (std::size_t b = 0; b < bands.size(); ++b)
+        painter.fillRect(
+            QRectF(QPointF(at(bands[b].from), bar.top()), QPointF(at(bands[b].to), bar.bottom())),
+            Colour(design::kBandColours[b]));
     // The bar's edges, open at its ends, and each boundary with its label.
     painter.setPen(QPen(ink, Px(design::kBoundaryWidth), Qt::SolidLine, Qt::FlatCap));
     painter.drawLine(bar.topLeft(), bar.topRight());
     painter.drawLine(bar.bottomLeft(), bar.bottomRight());
     const QRectF labels(0, Px(design::kScaleLabelTop), width(), Px(design::kScaleLabelHeight));
-    for (std::size_t b = 0; b + 1 < classes.size(); ++b) {
-        const double x = at(design::PlaceOnScale(classes[b].below).along);
+    for (std::size_t b = 0; b + 1 < bands.size(); ++b) {
+        const double x = at(bands[b].to);
         painter.drawLine(QPointF(x, bar.top()), QPointF(x, bar.bottom()));
         const QRectF room(x - labels.height() * 2, labels.top(), labels.height() * 4,
                           labels.height());

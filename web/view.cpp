@@ -143,19 +143,17 @@ Json Points(const std::array<design::Point, N>& points, int mirror = 1) {
 Json Strip() {
     Json bands = Json::array(), boundaries = Json::array();
     const auto percent = [](double along) { return along * 100; };
-    const auto& classes = calc::kWeightClasses;
-    double from = 0;
-    for (std::size_t b = 0; b < classes.size(); ++b) {
-        const double to = b + 1 < classes.size() ? design::PlaceOnScale(classes[b].below).along : 1;
+    const auto places = design::Bands();
+    for (std::size_t b = 0; b < places.size(); ++b) {
+        const auto [from, to] = places[b];
         bands.push_back({{"from", percent(from)},
                          {"width", percent(to - from)},
                          {"colour", Hex(design::kBandColours[b])}});
-        if (b + 1 < classes.size())
+        if (b + 1 < places.size())
             boundaries.push_back({{"index", b},
                                   {"at", percent(to)},
                                   {"label", design::BoundaryLabel(b, ",")},
                                   {"minor", design::kMinorBoundary[b]}});
-        from = to;
     }
     return {{"name", design::StripAtStart(",").name},
             {"inset", Px(design::kScaleInset)},

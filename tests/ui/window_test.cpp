@@ -184,8 +184,9 @@ private slots:
             QVERIFY2(qAbs(x - at) <= 0.75,
                      qPrintable(QStringLiteral("at %1, not %2").arg(x).arg(at)));
             // Beyond an end, its sign: the tip reaches out 7 px in the bar's middle.
-            QCOMPARE(QPair(dark(image, at - 7, 20), dark(image, at + 7, 20)),
-                     QPair(place.beyond<0, place.beyond> 0));
+            const bool left = place.beyond<0, right = place.beyond> 0;
+            QCOMPARE(dark(image, at - 7, 20), left);
+            QCOMPARE(dark(image, at + 7, 20), right);
         }
         QCOMPARE(note->text(), range);
         QVERIFY(strip->accessibleName().contains(range));

@@ -13,9 +13,8 @@ const path = require('path');
 const { spawnSync } = require('child_process');
 const { after, before, describe, test } = require('node:test');
 const { args, design, control, idOf, q, optionLabel, BOXES, OPTIONS, PAGE, SEPARATOR, nativeReports, native, rgb,
-  within, until, value, warningOpen, closeWarnings, report, strip, asNative, checkReport, onPage, layoutTests,
-} = require('./harness');
-const SCALE = design.controls.find((c) => c.kind === 'scale');
+  within, until, value, warningOpen, closeWarnings, report, announced, strip, SCALE, asNative, checkReport, onPage,
+  layoutTests } = require('./harness');
 const { serve } = require('../../web/serve');
 const { start } = require('./drivers');
 
@@ -166,8 +165,7 @@ groups.accessibility = () => onChromium('accessibility', {}, (on) => {
   test('the chest-girth box appearing announced', async () => {
     await on.d.click(optionLabel(0));
     await on.d.click(optionLabel(3));
-    const announced = await on.d.evaluate((id) => document.getElementById(id).textContent, PAGE.announcer);
-    assert.equal(announced, design.names.chestGirthShown, 'announced');
+    assert.equal(await announced(on.d), design.names.chestGirthShown, 'announced');
   });
   // The page's CSP does not apply to code run by the test driver.
   const axe = fs.readFileSync(require.resolve('axe-core/axe.min.js'), 'utf8');

@@ -141,9 +141,10 @@ async function report(d, { method = null, boxes, how = 'click', close = 'Escape'
   else await d.press(q('Command1(0)'), how);
   const warnings = close ? await closeWarnings(d, close) : [];
   const [output, ...held] = await values(d, ['Text1(0)', ...BOXES]);
-  const announced = await d.evaluate((id) => document.getElementById(id).textContent, PAGE.announcer);
-  return { output, warnings, announced, strip: await strip(d), boxes: held };
+  return { output, warnings, announced: await announced(d), strip: await strip(d), boxes: held };
 }
+// What the live region last said.
+const announced = (d) => d.evaluate((id) => document.getElementById(id).textContent, PAGE.announcer);
 
 // The scale as the page shows it: each mark's place along the bar (the
 // middle of its head, from the bar's left end, in pixels; `at` over the
@@ -273,4 +274,4 @@ function layoutTests(on, tolerance) {
 
 module.exports = { args, design, control, idOf, q, optionLabel, BOXES, OPTIONS, rgb, SEPARATOR, PAGE,
   nativeReports, native, within, until, waitReady, values, value, isShown, focused, warningOpen, paste,
-  closeWarnings, report, strip, SCALE_AT_START, asNative, checkReport, onPage, layoutTests };
+  closeWarnings, report, announced, strip, SCALE, SCALE_AT_START, asNative, checkReport, onPage, layoutTests };

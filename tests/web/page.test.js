@@ -10,7 +10,7 @@ const assert = require('node:assert/strict');
 const fs = require('fs');
 const { after, before, describe, test } = require('node:test');
 const { args, design, idOf, q, optionLabel, BOXES, OPTIONS, PAGE, native, until, values, value, isShown, focused,
-  paste, closeWarnings, report, strip, SCALE_AT_START, checkReport, onPage, layoutTests } = require('./harness');
+  paste, closeWarnings, report, announced, strip, SCALE_AT_START, checkReport, onPage, layoutTests } = require('./harness');
 const { serve } = require('../../web/serve');
 const { ENGINES, start, setTripwire, CACHES } = require('./drivers');
 
@@ -59,8 +59,7 @@ function reportTests(on, engine, language) {
           [design.texts.cleared, ...BOXES.map(() => ''), ...OPTIONS.map(() => false)], 'output, boxes, options');
         const { width, ...scale } = await strip(on.d);
         assert.deepEqual(scale, SCALE_AT_START, 'the scale');
-        assert.equal(await on.d.evaluate((id) => document.getElementById(id).textContent, PAGE.announcer),
-          design.texts.cleared, 'announced');
+        assert.equal(await announced(on.d), design.texts.cleared, 'announced');
         return;
       }
       last = method === null ? last : method;
