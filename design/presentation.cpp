@@ -41,10 +41,11 @@ CommandOutcome Command(form::Form& form, const form::FormState& state, int index
 
 std::string ChestGirthShownMessage() {
     // The caption without its colon and the spaces round it.
-    std::string_view caption = ControlNamed(kBoxCaptions[form::kChestGirth].label).caption;
-    caption.remove_prefix(std::min(caption.find_first_not_of(' '), caption.size()));
-    caption.remove_suffix(caption.size() -
-                          std::min(caption.find_last_not_of(' ') + 1, caption.size()));
+    const std::string_view label = ControlNamed(kBoxCaptions[form::kChestGirth].label).caption;
+    const auto first = label.find_first_not_of(' ');
+    const auto last = label.find_last_not_of(' ');
+    std::string_view caption =
+        first == std::string_view::npos ? "" : label.substr(first, last - first + 1);
     if (caption.ends_with(':')) caption.remove_suffix(1);
     return "Появи се поле „" + std::string(caption) + "“";
 }

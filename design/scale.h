@@ -74,7 +74,6 @@ inline constexpr std::array<Point, 3> kBeyondSign{{{-45, 210}, {-105, 300}, {-45
 struct ScalePlace {
     double along;
     int beyond;  // -1 left, 0 on the bar, 1 right
-    friend bool operator==(const ScalePlace&, const ScalePlace&) = default;
 };
 ScalePlace PlaceOnScale(double index);
 
@@ -95,7 +94,6 @@ struct Strip {
     std::optional<ScalePlace> standing, desired;
     std::string rangeNote;  // "Нормално тегло при 170 см: от 54 до 72 кг", or empty
     std::string name;  // what a screen reader calls it
-    friend bool operator==(const Strip&, const Strip&) = default;
 };
 // At start and after Clear: the bands alone.
 Strip StripAtStart(std::string_view separator);

@@ -2,7 +2,6 @@
 #include "ui/scale.h"
 
 #include <QPainter>
-#include <QPainterPath>
 #include <QPolygonF>
 
 #include "ui/qt_text.h"

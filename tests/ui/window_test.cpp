@@ -179,7 +179,7 @@ private slots:
                 continue;
             }
             const design::ScalePlace place = design::PlaceOnScale(wanted);
-            const double bar = design::kScaleInset / 15.0;
+            const double bar = double(design::kScaleInset) / design::kTwipsPerPixel;
             const double at = bar + place.along * (strip->width() - 2 * bar);
             QVERIFY2(qAbs(x - at) <= 0.75,
                      qPrintable(QStringLiteral("at %1, not %2").arg(x).arg(at)));
