@@ -25,6 +25,10 @@ void Report::AppendLine(std::string_view text) {
 
 void Report::Append(std::string_view text) { text_ += text; }
 
+void Report::EndLine() {
+    if (!text_.empty() && !text_.ends_with(kLineEnd)) text_ += kLineEnd;
+}
+
 void AppendVerdict(double ideal, double weight, Report& report) {
     report.AppendLine("Желано тегло: ", ideal);
     if (weight > ideal) report.AppendLine("Наднормено тегло: ", Difference(weight, ideal));
@@ -51,12 +55,12 @@ constexpr std::array<HeightBracket, 3> kBrocaBrackets{{
 
 }  // namespace
 
-std::size_t ClassOf(double index) {
-    for (std::size_t i = 0; i < kWeightClasses.size(); ++i) {
-        const WeightClass& c = kWeightClasses[i];
-        if (index < c.below || (c.inclusive && index == c.below)) return i;
+std::size_t ClassOf(double value, std::span<const WeightClass> classes) {
+    for (std::size_t i = 0; i < classes.size(); ++i) {
+        const WeightClass& c = classes[i];
+        if (value < c.below || (c.inclusive && value == c.below)) return i;
     }
-    return kWeightClasses.size() - 1;
+    return classes.size() - 1;
 }
 
 double IndexHeight(std::string_view heightText) {
@@ -72,18 +76,10 @@ double BodyMassIndex(const Inputs& inputs) {
     return IndexOf(RoundToInteger(ParseNumber(inputs.weight)), height);
 }
 
-std::optional<WeightRange> NormalWeights(std::string_view heightText) {
-    const double height = IndexHeight(heightText);
-    const auto normal = [height](double weight) {
-        return ClassOf(IndexOf(weight, height)) == kNormalClass;
-    };
-    // From the bounds times the squared height, then a kilogram at a time
-    // either way until the method's own rounding and classing agree, within
-    // the 16-bit weights the method reads.
+std::optional<WholeWeights> WeightsWhere(double lowGuess, double highGuess,
+                                         const std::function<bool(double)>& normal) {
     constexpr double kLightest = -32768, kHeaviest = 32767;
-    const double squared = Finite(height * height);
-    double low = std::ceil(kWeightClasses[kNormalClass - 1].below * squared);
-    double high = std::floor(kWeightClasses[kNormalClass].below * squared);
+    double low = std::ceil(lowGuess), high = std::floor(highGuess);
     if (low > kHeaviest || high < kLightest) return std::nullopt;
     low = std::max(low, kLightest);
     high = std::min(high, kHeaviest);
@@ -92,13 +88,26 @@ std::optional<WeightRange> NormalWeights(std::string_view heightText) {
     while (high < kHeaviest && normal(high + 1)) ++high;
     while (high >= low && !normal(high)) --high;
     if (low > high) return std::nullopt;
+    return WholeWeights{int(low), int(high)};
+}
+
+std::optional<WeightRange> NormalWeights(std::string_view heightText) {
+    const double height = IndexHeight(heightText);
+    const double squared = Finite(height * height);
+    // From the bounds times the squared height, then as the method's own
+    // rounding and classing decide.
+    const auto weights = WeightsWhere(
+        kWeightClasses[kNormalClass - 1].below * squared,
+        kWeightClasses[kNormalClass].below * squared,
+        [height](double weight) { return ClassOf(IndexOf(weight, height)) == kNormalClass; });
+    if (!weights) return std::nullopt;
     const double typed = ParseNumber(heightText);
-    return WeightRange{typed / 100 < 1 ? 100 : typed, int(low), int(high)};
+    return WeightRange{typed / 100 < 1 ? 100 : typed, weights->low, weights->high};
 }
 
 void CalcBodyMassIndex(const Inputs& inputs, Report& report) {
     const double index = BodyMassIndex(inputs);
-    report.AppendLine("Индекс на телесната маса: ", index);
+    report.AppendLine(kIndexLabel, index);
     report.AppendLine(kWeightClasses[ClassOf(index)].line);
 }
 

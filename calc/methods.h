@@ -4,8 +4,10 @@
 #pragma once
 
 #include <array>
+#include <functional>
 #include <limits>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -32,13 +34,19 @@ public:
     void AppendLine(std::string_view text);
     // the text as it is
     void Append(std::string_view text);
+    // CR LF, unless the report is empty or its last line has its end
+    void EndLine();
 
     const std::string& Text() const { return text_; }
+    const std::string& Separator() const { return separator_; }
 
 private:
     std::string separator_;
     std::string text_;
 };
+
+// The label of the body mass index's line.
+inline constexpr std::string_view kIndexLabel = "Индекс на телесната маса: ";
 
 // Every method throws Overflow when a number does not fit; what it appended
 // before stays in the report. The three ideal-weight methods give the
@@ -72,8 +80,8 @@ inline constexpr std::array<WeightClass, 7> kWeightClasses{{
     {std::numeric_limits<double>::infinity(), false, "затлъстяване III степен"},
 }};
 inline constexpr std::size_t kNormalClass = 2;
-// The row of kWeightClasses that holds the index.
-std::size_t ClassOf(double index);
+// The row of `classes` that holds the value; of kWeightClasses by default.
+std::size_t ClassOf(double value, std::span<const WeightClass> classes = kWeightClasses);
 
 // The whole kilograms the index classes normal at the height of the text,
 // at the height the index is computed at (in centimetres); none where no
@@ -84,6 +92,17 @@ struct WeightRange {
     int low, high;
 };
 std::optional<WeightRange> NormalWeights(std::string_view heightText);
+
+// The lightest and heaviest whole kilograms, within the 16-bit weights the
+// methods read, for which `normal` holds, where it holds for one unbroken
+// run of weights: found from the guesses a kilogram at a time either way,
+// so the answer agrees with `normal` to the kilogram. None where it holds
+// for none.
+struct WholeWeights {
+    int low, high;
+};
+std::optional<WholeWeights> WeightsWhere(double lowGuess, double highGuess,
+                                         const std::function<bool(double)>& normal);
 
 // The desired weight, then how far the weight lies above or below it.
 void AppendVerdict(double ideal, double weight, Report& report);

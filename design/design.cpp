@@ -31,13 +31,25 @@ const Caption* CaptionOf(std::string_view name) {
     return nullptr;
 }
 
+const OptionGroup& GroupOf(const ControlDesign& option) {
+    for (const OptionGroup& g : kOptionGroups)
+        if (option.kind == Kind::OptionButton && g.options == option.name) return g;
+    throw std::out_of_range("no group for " + NameOf(option));
+}
+
+int MaxLengthOf(const ControlDesign& box) {
+    return box.name == kAgeBoxes && box.index == form::kAgeMonths ? kMonthsMaxLength
+                                                                  : kInputMaxLength;
+}
+
 namespace {
 
 std::pair<int, int> ColumnPlace(const ControlDesign& d) {
     if (d.kind == Kind::OptionButton) {
         std::pair first(d.top, d.left);
         for (const ControlDesign& o : kControls)
-            if (o.kind == Kind::OptionButton) first = std::min(first, std::pair(o.top, o.left));
+            if (o.kind == Kind::OptionButton && o.name == d.name)
+                first = std::min(first, std::pair(o.top, o.left));
         return first;
     }
     const Caption* c = CaptionOf(NameOf(d));

@@ -49,6 +49,8 @@ inline constexpr int kFontPointSize = 12;
 inline constexpr double kCaptionShrinkStep = 0.25;
 inline constexpr double kSmallestCaptionPointSize = 6;
 inline constexpr int kInputMaxLength = 3;
+// The months of the age hold two characters: no month number has more.
+inline constexpr int kMonthsMaxLength = 2;
 inline constexpr int kNoteIndent = 60;  // twips
 inline constexpr std::string_view kCaption =
     "teglomer.example.org Физкултура - индекс за телесна маса";
@@ -57,6 +59,8 @@ inline constexpr std::string_view kCaption =
 inline constexpr std::string_view kOutputAccessibleName = "Резултат";
 // What a screen reader calls the four option buttons together.
 inline constexpr std::string_view kOptionGroupName = "Метод";
+// ...and the two of the sex.
+inline constexpr std::string_view kSexGroupName = "Пол";
 // The one button of the overflow warning, which carries the window's caption
 // as its title: the word Qt's Bulgarian texts give it.
 inline constexpr std::string_view kWarningButton = "Добре";
@@ -93,7 +97,7 @@ inline constexpr Rgb kCaptionColour{0, 0, 0};
 // The scope of the index's classes, under the scale.
 inline constexpr std::string_view kScopeNote = "Класовете са за възрастни, от 20 години.";
 
-inline constexpr std::array<ControlDesign, 17> kControls{{
+inline constexpr std::array<ControlDesign, 23> kControls{{
     // name      idx kind                 caption                                                        left  top   width height colour
     {"Label1",   0, Kind::Label,         "Физическо възп. - индекс за изчисляване на оптимално тегло",  120,  0,    6615, 375,  kLabelColour},
     {"Option1",  0, Kind::OptionButton,  form::kMethodCaptions[0],                                     120,  480,  3015, 375,  kOptionColour},
@@ -112,6 +116,13 @@ inline constexpr std::array<ControlDesign, 17> kControls{{
     {"Picture1", 0, Kind::Scale,         "",                                                            120,  5160, 6735, 900,  kWindowColour},
     {"Label3",   0, Kind::Note,          "",                                                            120,  6120, 6735, 375,  kWindowColour},
     {"Label3",   1, Kind::Note,          kScopeNote,                                                    120,  6540, 6735, 375,  kWindowColour},
+    // The age, beside the last method, and the sex, between the push buttons.
+    {"Label4",   0, Kind::Label,         "Години: ",                                                    3480, 1920, 1005, 375,  kLabelColour},
+    {"Text3",    0, Kind::TextBox,       "",                                                            4590, 1920, 495,  405,  std::nullopt},
+    {"Label4",   1, Kind::Label,         "Месеци: ",                                                    5190, 1920, 1005, 375,  kLabelColour},
+    {"Text3",    1, Kind::TextBox,       "",                                                            6300, 1920, 435,  405,  std::nullopt},
+    {"Option2",  0, Kind::OptionButton,  "момче",                                                       2235, 2400, 1035, 375,  kWindowColour},
+    {"Option2",  1, Kind::OptionButton,  "момиче",                                                      3345, 2400, 1155, 375,  kWindowColour},
 }};
 // clang-format on
 
@@ -126,20 +137,47 @@ const ButtonEdges& EdgesOf(const ControlDesign& button);
 inline constexpr std::array<std::string_view, 2> kHiddenAtStart{"Label2(2)", "Text2(2)"};
 
 // Each input box is named by the label beside it, for screen readers and
-// Alt keys alike: {label, box}.
+// Alt keys alike: {label, box}; a screen reader says `spoken` instead,
+// where the label alone would not say what the box is for.
 struct Caption {
     std::string_view label, box;
+    std::string_view spoken = {};
 };
-inline constexpr std::array<Caption, 3> kBoxCaptions{{
+inline constexpr std::array<Caption, 5> kBoxCaptions{{
     {"Label2(0)", "Text2(0)"},
     {"Label2(1)", "Text2(1)"},
     {"Label2(2)", "Text2(2)"},
+    {"Label4(0)", "Text3(0)", "Възраст, години"},
+    {"Label4(1)", "Text3(1)", "Възраст, месеци"},
 }};
+// The controls the form's state names by their place in it.
+inline constexpr std::string_view kInputBoxes = "Text2";
+inline constexpr std::string_view kAgeBoxes = "Text3";
+inline constexpr std::string_view kMethodOptions = "Option1";
+inline constexpr std::string_view kSexOptions = "Option2";
+
+// The groups of option buttons, each one choice, and what a screen reader
+// calls them.
+struct OptionGroup {
+    std::string_view options, spoken;
+};
+inline constexpr std::array<OptionGroup, 2> kOptionGroups{{
+    {kMethodOptions, kOptionGroupName},
+    {kSexOptions, kSexGroupName},
+}};
+// The group of an option button; for any other control, a fault of the
+// caller (std::out_of_range).
+const OptionGroup& GroupOf(const ControlDesign& option);
+
+// The most characters a box takes.
+int MaxLengthOf(const ControlDesign& box);
 
 // The scale under the report, and the line under it with the normal weights
 // for the height.
 inline constexpr std::string_view kScale = "Picture1(0)";
 inline constexpr std::string_view kRangeNote = "Label3(0)";
+// ...and the line under that: whose classes they are.
+inline constexpr std::string_view kScopeNoteLine = "Label3(1)";
 
 // The window's title, shown at its top: what the page calls its heading.
 inline constexpr std::string_view kTitle = "Label1(0)";
@@ -157,10 +195,12 @@ int ColumnOrder(const ControlDesign& control);
 int ColumnMargin();
 int ColumnGap();
 
-// The order Tab moves the focus in; the window opens on the first.
-inline constexpr std::array<std::string_view, 10> kFocusOrder{
-    "Text1(0)",   "Text2(0)",   "Text2(1)",   "Command1(0)", "Command1(1)",
-    "Option1(0)", "Option1(1)", "Option1(2)", "Text2(2)",    "Option1(3)",
+// The order Tab moves the focus in; the window opens on the first. The age
+// and the sex come after the weight, before «Изчисли».
+inline constexpr std::array<std::string_view, 14> kFocusOrder{
+    "Text1(0)",   "Text2(0)",   "Text2(1)",    "Text3(0)",    "Text3(1)",
+    "Option2(0)", "Option2(1)", "Command1(0)", "Command1(1)", "Option1(0)",
+    "Option1(1)", "Option1(2)", "Text2(2)",    "Option1(3)",
 };
 
 }  // namespace design

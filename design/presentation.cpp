@@ -28,14 +28,21 @@ CommandOutcome Command(form::Form& form, const form::FormState& state, int index
     CommandOutcome outcome{ToDisplayText(state.OutputText()), std::nullopt};
     if (index == form::kClear) outcome.strip = StripAtStart(form.DecimalSeparator());
     if (index != form::kCalculate) return outcome;
-    const std::string height = state.InputText(form::kHeight);
-    const std::string weight = state.InputText(form::kWeight);
-    const std::string chestGirth = state.InputText(form::kChestGirth);
-    outcome.strip = StripOf(form::StandingOf({height, weight, chestGirth}, form.ChosenMethod()),
-                            form.ChosenMethod(), form.DecimalSeparator());
+    const form::Typed typed = form::Read(state);
+    const Strip& strip = *(outcome.strip = StripOf(
+                               form::StandingOf(typed.Boxes(), typed.Person(), form.ChosenMethod()),
+                               form.ChosenMethod(), form.DecimalSeparator()));
+    // Then what the strip says that the report does not: a child's class
+    // after an adult method, the normal weights, and whose classes they are
+    // or the desired weight for the age, where that is news.
     std::string& said = outcome.announcement;
-    if (!outcome.strip->rangeNote.empty())
-        said += (said.ends_with('\n') ? "" : "\n") + outcome.strip->rangeNote;
+    const auto tell = [&said](const std::string& line) {
+        if (line.empty() || said.find(line) != std::string::npos) return;
+        said += (said.ends_with('\n') ? "" : "\n") + line;
+    };
+    tell(strip.classLine);
+    tell(strip.rangeNote);
+    if (strip.scopeNote != kScopeNote) tell(strip.scopeNote);
     return outcome;
 }
 

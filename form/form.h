@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "calc/age.h"
 #include "calc/methods.h"
 #include "form/form_state.h"
 
@@ -38,14 +39,33 @@ inline constexpr std::string_view kOverflowMessage =
 // kilograms it classes normal at their height, and the method's desired
 // weight with that weight's index at the same height. Each is none where
 // its numbers do not fit or the method gives none; all of it is none where
-// the method itself overflows, and its warning stands alone. Writes nothing.
+// the method itself overflows, and its warning stands alone. A child is
+// judged by age and sex: the index and normal weights are the child's, and
+// an adult method's desired weight is not shown; an age that cannot be
+// judged leaves none of them. An adult's desired weight by Broca is also
+// given corrected for the age. Writes nothing.
 struct Standing {
     std::optional<double> index;
     std::optional<calc::WeightRange> normal;
     std::optional<double> desired;
     std::optional<double> desiredIndex;
+    calc::AgeJudgement age;
+    std::optional<calc::WholeWeights> desiredForAge;
 };
-std::optional<Standing> StandingOf(const calc::Inputs& boxes, Method method);
+std::optional<Standing> StandingOf(const calc::Inputs& boxes, const calc::PersonBoxes& person,
+                                   Method method);
+
+// The boxes' texts and the sex chosen, as the window shows them.
+struct Typed {
+    std::array<std::string, kInputCount> inputs;
+    std::array<std::string, kAgeBoxCount> ages;
+    std::optional<calc::Sex> sex;
+
+    calc::Inputs Boxes() const { return {inputs[kHeight], inputs[kWeight], inputs[kChestGirth]}; }
+    calc::PersonBoxes Person() const { return {ages[kAgeYears], ages[kAgeMonths], sex}; }
+};
+// The sex is none unless exactly one of its buttons is checked.
+Typed Read(const FormState& state);
 
 class Form {
 public:

@@ -24,6 +24,10 @@ public:
     void SetOutputText(const std::string& text) override { output = text; }
     std::string OptionCaption(int index) const override { return captions.at(index); }
     void SetOptionValue(int index, bool value) override { checked.at(index) = value; }
+    std::string AgeText(int index) const override { return ages.at(index); }
+    void SetAgeText(int index, const std::string& text) override { ages.at(index) = text; }
+    bool SexValue(int index) const override { return sexes.at(index); }
+    void SetSexValue(int index, bool value) override { sexes.at(index) = value; }
     void SetChestGirthLabelVisible(bool visible) override { chestGirthLabelVisible = visible; }
     void SetChestGirthInputVisible(bool visible) override { chestGirthInputVisible = visible; }
     void ShowOverflowWarning(const std::string& message) override { warnings.push_back(message); }
@@ -32,6 +36,8 @@ public:
     std::string output;
     std::array<std::string, kOptionCount> captions;
     std::array<bool, kOptionCount> checked{};
+    std::array<std::string, kAgeBoxCount> ages;
+    std::array<bool, kSexCount> sexes{};
     bool chestGirthLabelVisible = false;
     bool chestGirthInputVisible = false;
     std::vector<std::string> warnings;

@@ -181,8 +181,9 @@ Orlaven::Orlaven(const QString& decimalSeparator, QWidget* parent)
         const ApplicationFontScope scope(font);
         Build(font);
     }
-    // For screen readers alone; neither shows.
+    // For screen readers alone; none of them shows.
     new OptionGroup(Q(design::kOptionGroupName), options_->buttons(), this);
+    new OptionGroup(Q(design::kSexGroupName), sexes_->buttons(), this);
     announcer_ = new Announcer(this);
     form_.Form_Load();
 }
@@ -198,30 +199,31 @@ void Orlaven::Build(const QFont& font) {
     setFixedSize(design::Pixels(design::kClientWidth), design::Pixels(design::kClientHeight));
 
     options_ = new QButtonGroup(this);
+    sexes_ = new QButtonGroup(this);
     for (const design::ControlDesign& d : design::kControls) {
         QWidget* w = nullptr;
         switch (d.kind) {
             case design::Kind::Label: {
                 auto* label = new QLabel(Q(d.caption), this);
                 label->setAlignment(Qt::AlignCenter);
-                if (d.name == "Label2") label2_[d.index] = label;
                 w = label;
                 break;
             }
             case design::Kind::OptionButton: {
                 auto* option = new OptionButton(Q(d.caption), this);
-                options_->addButton(option, d.index);
-                option1_[d.index] = option;
+                const bool method = design::GroupOf(d).options == design::kMethodOptions;
+                (method ? options_ : sexes_)->addButton(option, d.index);
+                (method ? option1_.at(d.index) : option2_.at(d.index)) = option;
                 w = option;
                 break;
             }
             case design::Kind::TextBox: {
                 auto* box = new Edged<QLineEdit>(this);
-                box->setMaxLength(design::kInputMaxLength);
+                box->setMaxLength(design::MaxLengthOf(d));
                 // Enter in a box does what "Изчисли" does.
                 connect(box, &QLineEdit::returnPressed, this,
                         [this] { Command(form::kCalculate); });
-                text2_[d.index] = box;
+                (d.name == design::kInputBoxes ? text2_.at(d.index) : text3_.at(d.index)) = box;
                 w = box;
                 break;
             }
@@ -244,6 +246,7 @@ void Orlaven::Build(const QFont& font) {
                 // Selectable, but not a Tab stop: the design's order stands.
                 note->setTextInteractionFlags(Qt::TextSelectableByMouse);
                 if (design::NameOf(d) == design::kRangeNote) rangeNote_ = note;
+                if (design::NameOf(d) == design::kScopeNoteLine) scopeNote_ = note;
                 w = note;
                 break;
             }
@@ -273,8 +276,11 @@ void Orlaven::Build(const QFont& font) {
             FitCaption(*w);
     }
     for (std::string_view name : design::kHiddenAtStart) Control(name)->hide();
-    for (const design::Caption& c : design::kBoxCaptions)
+    for (const design::Caption& c : design::kBoxCaptions) {
         static_cast<QLabel*>(Control(c.label))->setBuddy(Control(c.box));
+        if (!c.spoken.empty()) Control(c.box)->setAccessibleName(Q(c.spoken));
+    }
+    ShowNotes(design::StripAtStart(form_.DecimalSeparator()));
 
     // A choice made by mouse, Space or the arrow keys checks a button; the
     // logic itself only ever unchecks, which must not count as a choice.
@@ -291,9 +297,18 @@ void Orlaven::Command(int index) {
     const design::CommandOutcome outcome = design::Command(form_, *this, index);
     if (outcome.strip) {
         scale_->Show(*outcome.strip);
-        rangeNote_->setText(Q(outcome.strip->rangeNote));
+        ShowNotes(*outcome.strip);
     }
     announcer_->Announce(Q(outcome.announcement));
+}
+
+void Orlaven::ShowNotes(const design::Strip& strip) {
+    // A line with nothing to say is not there, for a screen reader either.
+    for (const auto& [note, text] :
+         {std::pair(rangeNote_, &strip.rangeNote), std::pair(scopeNote_, &strip.scopeNote)}) {
+        note->setText(Q(*text));
+        note->setVisible(!text->empty());
+    }
 }
 
 QWidget* Orlaven::Control(std::string_view name) const {
@@ -310,22 +325,37 @@ std::string Orlaven::OutputText() const { return FromWidgetText(text1_->toPlainT
 
 void Orlaven::SetOutputText(const std::string& text) { text1_->setPlainText(ToWidgetText(text)); }
 
+std::string Orlaven::AgeText(int index) const { return text3_.at(index)->text().toStdString(); }
+
+void Orlaven::SetAgeText(int index, const std::string& text) {
+    text3_.at(index)->setText(QString::fromStdString(text));
+}
+
+bool Orlaven::SexValue(int index) const { return option2_.at(index)->isChecked(); }
+
 std::string Orlaven::OptionCaption(int index) const {
     return option1_.at(index)->text().toStdString();
 }
 
 void Orlaven::SetOptionValue(int index, bool checked) {
-    QRadioButton* option = option1_.at(index);
-    if (option->isChecked() == checked) return;
+    SetChecked(*options_, *option1_.at(index), checked);
+}
+
+void Orlaven::SetSexValue(int index, bool checked) {
+    SetChecked(*sexes_, *option2_.at(index), checked);
+}
+
+void Orlaven::SetChecked(QButtonGroup& group, QRadioButton& option, bool checked) {
+    if (option.isChecked() == checked) return;
     // An exclusive group will not let its checked button go from code.
-    const QSignalBlocker block(options_);
-    options_->setExclusive(false);
-    option->setChecked(checked);
-    options_->setExclusive(true);
+    const QSignalBlocker block(group);
+    group.setExclusive(false);
+    option.setChecked(checked);
+    group.setExclusive(true);
 }
 
 void Orlaven::SetChestGirthLabelVisible(bool visible) {
-    label2_[form::kChestGirth]->setVisible(visible);
+    Control(design::kBoxCaptions[form::kChestGirth].label)->setVisible(visible);
 }
 
 void Orlaven::SetChestGirthInputVisible(bool visible) {

@@ -8,6 +8,7 @@
 #include <array>
 #include <string>
 
+#include "design/scale.h"
 #include "form/form.h"
 #include "form/form_state.h"
 
@@ -37,6 +38,10 @@ public:
     void SetOutputText(const std::string& text) override;
     std::string OptionCaption(int index) const override;
     void SetOptionValue(int index, bool checked) override;
+    std::string AgeText(int index) const override;
+    void SetAgeText(int index, const std::string& text) override;
+    bool SexValue(int index) const override;
+    void SetSexValue(int index, bool checked) override;
     void SetChestGirthLabelVisible(bool visible) override;
     void SetChestGirthInputVisible(bool visible) override;
     void ShowOverflowWarning(const std::string& message) override;
@@ -49,16 +54,22 @@ private:
     // screen readers what the output box now says.
     void Command(int index);
     QWidget* Control(std::string_view name) const;
+    // The lines under the scale, each hidden while it is empty.
+    void ShowNotes(const design::Strip& strip);
+    static void SetChecked(QButtonGroup& group, QRadioButton& option, bool checked);
 
     std::array<QLineEdit*, form::kInputCount> text2_{};
+    std::array<QLineEdit*, form::kAgeBoxCount> text3_{};
     std::array<QRadioButton*, form::kOptionCount> option1_{};
+    std::array<QRadioButton*, form::kSexCount> option2_{};
     std::array<QPushButton*, 2> command1_{};
-    std::array<QLabel*, form::kInputCount> label2_{};
     QPlainTextEdit* text1_ = nullptr;
     QButtonGroup* options_ = nullptr;
+    QButtonGroup* sexes_ = nullptr;
     Announcer* announcer_ = nullptr;
     ScaleStrip* scale_ = nullptr;
     QLabel* rangeNote_ = nullptr;
+    QLabel* scopeNote_ = nullptr;
     form::Form form_;
 };
 

@@ -24,7 +24,7 @@ QPolygonF Shape(const std::array<design::Point, N>& points, double x, int mirror
 }  // namespace
 
 ScaleStrip::ScaleStrip(const std::string& separator, QWidget* parent)
-    : QWidget(parent), separator_(separator), strip_(design::StripAtStart(separator)) {
+    : QWidget(parent), strip_(design::StripAtStart(separator)) {
     setAccessibleName(Q(strip_.name));
 }
 
@@ -42,22 +42,21 @@ void ScaleStrip::paintEvent(QPaintEvent*) {
     const auto at = [&bar](double along) { return bar.left() + along * bar.width(); };
     const QColor ink = Colour(design::kScaleInk);
 
-    const auto bands = design::Bands();
-    for (std::size_t b = 0; b < bands.size(); ++b)
+    for (const design::Band& band : strip_.bands)
         painter.fillRect(
-            QRectF(QPointF(at(bands[b].from), bar.top()), QPointF(at(bands[b].to), bar.bottom())),
-            Colour(design::kBandColours[b]));
+            QRectF(QPointF(at(band.from), bar.top()), QPointF(at(band.to), bar.bottom())),
+            Colour(band.colour));
     // The bar's edges, open at its ends, and each boundary with its label.
     painter.setPen(QPen(ink, Px(design::kBoundaryWidth), Qt::SolidLine, Qt::FlatCap));
     painter.drawLine(bar.topLeft(), bar.topRight());
     painter.drawLine(bar.bottomLeft(), bar.bottomRight());
     const QRectF labels(0, Px(design::kScaleLabelTop), width(), Px(design::kScaleLabelHeight));
-    for (std::size_t b = 0; b + 1 < bands.size(); ++b) {
-        const double x = at(bands[b].to);
+    for (const design::Boundary& boundary : strip_.boundaries) {
+        const double x = at(boundary.at);
         painter.drawLine(QPointF(x, bar.top()), QPointF(x, bar.bottom()));
         const QRectF room(x - labels.height() * 2, labels.top(), labels.height() * 4,
                           labels.height());
-        painter.drawText(room, Qt::AlignCenter, Q(design::BoundaryLabel(b, separator_)));
+        painter.drawText(room, Qt::AlignCenter, Q(boundary.label));
     }
 
     // The marks: a stem across the bar and a head, the desired weight's

@@ -26,7 +26,6 @@ protected:
     void paintEvent(QPaintEvent*) override;
 
 private:
-    std::string separator_;
     design::Strip strip_;
 };
 

@@ -24,6 +24,7 @@ const std::string kCrLf = "\r\n";
 const std::string kStartText = "Reference\r\ntext\r\n";
 const std::string kOverflow = "Въведеното число е извън допустимия обхват (от -32768 до 32767).";
 const std::string kBrocaRefusal = "ръст < 155 - въведените данни са некоректни!";
+const std::string kForAdults = "Желаното тегло по този метод е за възрастни, не за деца.";
 
 std::string Lines(const std::vector<std::string>& lines) {
     std::string out;
@@ -34,6 +35,8 @@ std::string Lines(const std::vector<std::string>& lines) {
 struct Request {
     int method;
     std::string height, weight, chestGirth;
+    std::string years = "", months = "";
+    int sex = -1;  // the sex's option button checked, if any
 };
 
 struct Outcome {
@@ -48,6 +51,8 @@ Outcome Calculate(const Request& r, const std::string& separator) {
     form.Form_Load();
     form.Option1_Click(r.method);
     state.inputs = {r.height, r.weight, r.chestGirth};
+    state.ages = {r.years, r.months};
+    if (r.sex >= 0) state.sexes[std::size_t(r.sex)] = true;
     form.Command1_Click(kCalculate);
     return {state.output, state.warnings};
 }
@@ -162,6 +167,60 @@ const ReportCase kReports[] = {
     {{3, "170", "60", "9e9"}, kBorngard, true},
     {{3, "170", "1e999", "90"}, kBorngard, true},
     {{3, "1e308", "60", "90"}, kBorngard, true},  // the product is not finite
+    // By age and sex. A child's index is at the height as typed, under 100 cm too.
+    {{0, "150", "38", "", "12", "", kBoy},
+     Bmi("16%89", "нормално тегло за възрастта (z = −0%34; 37-и перцентил)")},
+    {{0, "150", "38", "", "12", "0", kGirl},
+     Bmi("16%89", "нормално тегло за възрастта (z = −0%51; 31-ви перцентил)")},
+    {{0, "95", "14", "", "3", "", kGirl},
+     Bmi("15%51", "нормално тегло за възрастта (z = 0%09; 54-ти перцентил)")},
+    {{0, "150", "70", "", "12", "", kBoy},
+     Bmi("31%11", "затлъстяване за възрастта (z = 3%18; над 99-и перцентил)")},
+    {{0, "110", "22", "", "4", "6", kBoy},
+     Bmi("18%18", "риск от наднормено тегло за възрастта (z = 1%99; 98-и перцентил)")},
+    {{0, "110", "24", "", "4", "6", kBoy},
+     Bmi("19%83", "наднормено тегло за възрастта (z = 2%91; над 99-и перцентил)")},
+    {{0, "110", "25", "", "4", "6", kBoy},
+     Bmi("20%66", "затлъстяване за възрастта (z = 3%36; над 99-и перцентил)")},
+    {{0, "110", "30", "", "4", "6", kBoy},
+     Bmi("24%79", "z = 5%65: числата изглеждат сгрешени. Проверете ръста, теглото и възрастта.")},
+    {{0, "170", "72", "", "25", "", kBoy}, Bmi("24%91", "нормално тегло,")},  // an adult
+    {{0, "170", "72", "", "", "", kGirl}, Bmi("24%91", "нормално тегло,")},   // a sex alone
+    {{0, "150", "38", "", "1", "11", kBoy},
+     Bmi("16%89", "Под 2 години теглото се оценява спрямо дължината на тялото, а не по индекса.")},
+    {{0, "150", "38", "", "12", ""},
+     Bmi("16%89", "За оценка по възрастта изберете пол: момче или момиче.")},
+    {{0, "150", "38", "", "12", "12", kBoy}, Bmi("16%89", "Месеците към възрастта са от 0 до 11.")},
+    {{0, "150", "38", "", "1.5", "", kBoy},
+     Bmi("16%89", "Възрастта се пише с цели числа: години и месеци.")},
+    {{0, "150", "38", "", "12", "-1", kBoy},
+     Bmi("16%89", "Възрастта се пише с цели числа: години и месеци.")},
+    {{0, "150", "38", "", "г12", "", kBoy},
+     Bmi("16%89", "Възрастта се пише с цели числа: години и месеци.")},
+    {{0, "150", "38", "", "999", "", kBoy},
+     Bmi("16%89", "Възраст над 120 години изглежда сгрешена.")},
+    {{0, "40", "38", "", "12", "", kBoy},
+     Bmi("38", "Ръст под 45 или над 230 см не е на дете: проверете ръста.")},
+    {{0, "150", "138", "", "12", "", kBoy},
+     Bmi("61%33", "z = 7%92: числата изглеждат сгрешени. Проверете ръста, теглото и възрастта.")},
+    {{0, "150", "0", "", "12", "", kBoy},
+     Bmi("0", "z = −15%6: числата изглеждат сгрешени. Проверете ръста, теглото и възрастта.")},
+    {{0, "150", "9e9", "", "12", "", kBoy}, kBmi, true},
+    {{1, "150", "38", "", "12", "", kBoy}, kBroca + kBrocaRefusal + kCrLf + Lines({kForAdults})},
+    {{2, "150", "38", "", " 1 2", "", kBoy},
+     Verdict(kBreitman, {"Желано тегло: 55", "Можете да си позволите още: 17", kForAdults})},
+    {{2, "150", "38", "", "1", "", kBoy},
+     Verdict(kBreitman,
+             {"Желано тегло: 55", "Можете да си позволите още: 17", kForAdults,
+              "Под 2 години теглото се оценява спрямо дължината на тялото, а не по индекса."})},
+    {{2, "150", "38", "", "12", "x", kBoy},
+     Verdict(kBreitman, {"Желано тегло: 55", "Можете да си позволите още: 17",
+                         "Възрастта се пише с цели числа: години и месеци."})},
+    {{1, "180", "70", "", "25", "", kBoy}, Verdict(kBroca, {"Желано тегло: 70"})},
+    {{3, "150", "9e9", "90", "12", "", kGirl},
+     Verdict(kBorngard, {"Желано тегло: 56%25", "Наднормено тегло: 8999999943%75"}),
+     true},
+
     // The difference is not finite: the desired-weight line stays, nothing after it.
     {{3, "-1.7e308", "1.797e308", "1"},
      Verdict(kBorngard, {"Желано тегло: -7%08333333333333E+305"}),
@@ -233,10 +292,14 @@ protected:
 
 TEST_F(FormHandlers, LoadEmptiesInputsAndUnchecksButKeepsTheReferenceText) {
     state.inputs = {"1", "2", "3"};
+    state.ages = {"12", "3"};
     state.checked = {true, true, true, true};
+    state.sexes = {true, false};
     form.Form_Load();
     EXPECT_EQ(state.inputs, (std::array<std::string, 3>{"", "", ""}));
+    EXPECT_EQ(state.ages, (std::array<std::string, 2>{"", ""}));
     EXPECT_EQ(state.checked, (std::array<bool, 4>{}));
+    EXPECT_EQ(state.sexes, (std::array<bool, 2>{}));
     EXPECT_EQ(state.output, kStartText);
     EXPECT_FALSE(state.chestGirthLabelVisible);
     EXPECT_FALSE(state.chestGirthInputVisible);
@@ -270,11 +333,15 @@ TEST_F(FormHandlers, ClearResetsInputsAndOptionsButNotTheMethodOrTheRow) {
     form.Form_Load();
     form.Option1_Click(3);
     Type("170", "60", "90");
+    state.ages = {"12", "3"};
     state.checked[3] = true;  // the window checks the button the user clicked
+    state.sexes[kGirl] = true;
     form.Command1_Click(kClear);
     EXPECT_EQ(state.output, "Направете нов избор");
     EXPECT_EQ(state.inputs, (std::array<std::string, 3>{"", "", ""}));
+    EXPECT_EQ(state.ages, (std::array<std::string, 2>{"", ""}));
     EXPECT_EQ(state.checked, (std::array<bool, 4>{}));
+    EXPECT_EQ(state.sexes, (std::array<bool, 2>{}));
     EXPECT_TRUE(state.chestGirthLabelVisible);
     EXPECT_TRUE(state.chestGirthInputVisible);
     EXPECT_EQ(form.MethodIndex(), 3);
@@ -321,14 +388,24 @@ TEST_F(FormHandlers, UnknownIndicesChangeNothing) {
 // Where the boxes stand on the scale: the index is the body mass index
 // method's for the same boxes, the desired weight the chosen method's; an
 // overflow of the method leaves nothing to show, one of the index alone
-// leaves the index out.
+// leaves the index out. A child stands at the child's index with no
+// desired weight; an adult's by Broca is also corrected for the age.
 TEST(Standing, FollowsTheMethodsAndTheirOverflows) {
     constexpr auto none = std::nullopt;
+    using Weights = std::optional<std::pair<int, int>>;
     const struct {
         Request request;
         std::optional<double> index, desired, desiredIndex;
         bool shown = true;
+        Weights forAge = none;
     } rows[] = {
+        {{0, "95", "14", "", "3", "", kGirl}, 15.51, none, none},
+        {{1, "150", "38", "", "12", "", kBoy}, 16.89, none, none},
+        {{1, "150", "38", "", "12", ""}, none, none, none},  // no sex: no class, no place
+        {{1, "180", "70", "", "25", "", kGirl}, 21.6, 70, 21.6, true, std::pair(62, 63)},
+        {{1, "180", "70", "", "55", "11"}, 21.6, 70, 21.6, true, std::pair(74, 74)},
+        {{1, "180", "70", "", "40", ""}, 21.6, 70, 21.6},
+        {{2, "180", "70", "", "25", ""}, 21.6, 76, 23.46},  // Broca's correction alone
         {{0, "170", "72", ""}, 24.91, none, none},
         {{1, "170", "72", ""}, 24.91, 65, 22.49},
         {{1, "150", "72", ""}, 32, none, none},  // Broca refuses: no desired weight
@@ -341,12 +418,17 @@ TEST(Standing, FollowsTheMethodsAndTheirOverflows) {
     for (const auto& row : rows) {
         const Request& r = row.request;
         SCOPED_TRACE(std::to_string(r.method) + " " + r.height + " " + r.weight);
-        const auto standing = StandingOf({r.height, r.weight, r.chestGirth}, Method(r.method));
+        const std::optional<calc::Sex> sex =
+            r.sex < 0 ? std::nullopt : std::optional(calc::Sex(r.sex));
+        const auto standing = StandingOf({r.height, r.weight, r.chestGirth},
+                                         {r.years, r.months, sex}, Method(r.method));
         ASSERT_EQ(standing.has_value(), row.shown);
         if (!standing) continue;
         EXPECT_EQ(standing->index, row.index);
         EXPECT_EQ(standing->desired, row.desired);
         EXPECT_EQ(standing->desiredIndex, row.desiredIndex);
+        const auto forAge = standing->desiredForAge;
+        EXPECT_EQ(forAge ? Weights(std::pair(forAge->low, forAge->high)) : none, row.forAge);
     }
 }
 

@@ -5,8 +5,11 @@
 //   report_dump sweep FILE   every report of the sweep and of a fixed set of
 //                            random texts and values, into FILE
 //   report_dump cases        reads METHOD\tSEPARATOR\tHEIGHT\tWEIGHT\tCHEST
-//                            lines and prints each report, what is announced
-//                            and the strip under it as a line of JSON
+//                            lines, each optionally followed by
+//                            \tYEARS\tMONTHS\tSEX (SEX empty, or the index of
+//                            the sex's option button that is checked), and
+//                            prints each report, what is announced and the
+//                            strip under it as a line of JSON
 //   report_dump time         the time of a whole report, for each method
 #include <chrono>
 #include <cmath>
@@ -98,15 +101,23 @@ int DumpCases() {
     std::string line;
     while (std::getline(std::cin, line)) {
         const auto fields = Fields(line);
-        if (fields.size() != 5 || fields[0].size() != 1 || fields[0][0] < '0' ||
-            fields[0][0] > '3') {
-            std::cerr << "not METHOD\\tSEPARATOR\\tHEIGHT\\tWEIGHT\\tCHEST: " << line << "\n";
+        const bool person = fields.size() == 8;
+        if ((fields.size() != 5 && !person) || fields[0].size() != 1 || fields[0][0] < '0' ||
+            fields[0][0] > '3' ||
+            (person && fields[7] != "" && fields[7] != "0" && fields[7] != "1")) {
+            std::cerr << "not METHOD\\tSEPARATOR\\tHEIGHT\\tWEIGHT\\tCHEST"
+                         "[\\tYEARS\\tMONTHS\\tSEX]: "
+                      << line << "\n";
             return 2;
         }
         MemoryFormState state;
         form::Form form(state, fields[1]);
         form.Option1_Click(fields[0][0] - '0');
         state.inputs = {fields[2], fields[3], fields[4]};
+        if (person) {
+            state.ages = {fields[5], fields[6]};
+            if (!fields[7].empty()) state.sexes[std::size_t(fields[7][0] - '0')] = true;
+        }
         const design::CommandOutcome outcome = design::Command(form, state, form::kCalculate);
         const auto place = [](const std::optional<design::ScalePlace>& p) {
             return p ? nlohmann::ordered_json{{"along", p->along}, {"beyond", p->beyond}}
@@ -120,6 +131,7 @@ int DumpCases() {
                                              {{"standing", place(strip.standing)},
                                               {"desired", place(strip.desired)},
                                               {"rangeNote", strip.rangeNote},
+                                              {"scopeNote", strip.scopeNote},
                                               {"name", strip.name}}}};
         std::cout << report.dump() << '\n';
     }
