@@ -49,11 +49,13 @@ ApplicationFontScope::~ApplicationFontScope() { QGuiApplication::setFont(saved_)
 void FitCaption(QWidget& control) {
     const auto fits = [&control] {
         // A label's size hint lays its text out three times; one measure
-        // of the text against the label's room says the same.
+        // of the text against the label's room says the same. A pixel is
+        // kept clear at either end, where a centred caption that filled its
+        // room would touch the face's edge.
         if (const auto* label = qobject_cast<const QLabel*>(&control)) {
             const QFontMetrics metrics(label->font());
             const QRect room = label->contentsRect();
-            return metrics.horizontalAdvance(label->text()) <= room.width() &&
+            return metrics.horizontalAdvance(label->text()) + 2 <= room.width() &&
                    metrics.height() <= room.height();
         }
         const QSize hint = control.sizeHint();

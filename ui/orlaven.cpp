@@ -303,11 +303,17 @@ void Orlaven::Command(int index) {
 }
 
 void Orlaven::ShowNotes(const design::Strip& strip) {
-    // A line with nothing to say is not there, for a screen reader either.
+    // A line with nothing to say is not there, for a screen reader either:
+    // hidden, and no focus can land on it. One that says more than the
+    // design's room holds is drawn smaller, as a caption is.
     for (const auto& [note, text] :
          {std::pair(rangeNote_, &strip.rangeNote), std::pair(scopeNote_, &strip.scopeNote)}) {
         note->setText(Q(*text));
         note->setVisible(!text->empty());
+        note->setTextInteractionFlags(text->empty() ? Qt::NoTextInteraction
+                                                    : Qt::TextSelectableByMouse);
+        note->setFont(font());
+        FitCaption(*note);
     }
 }
 

@@ -288,8 +288,9 @@ private slots:
         }
     }
 
-    // For screen readers the four options sit in a group named after the
-    // choice; the widgets themselves stay children of the window.
+    // For screen readers each group's options sit in a group named after the
+    // choice, where its first option stood; the widgets themselves stay
+    // children of the window.
     void optionsFormANamedGroup() {
         QAccessibleInterface* windowIface = Iface(window.get());
         QList<QAccessibleInterface*> groups;
@@ -301,23 +302,39 @@ private slots:
             QVERIFY(child->role() != QAccessible::RadioButton);
             if (child->role() == QAccessible::Grouping) groups << child;
         }
-        QCOMPARE(groups.size(), 1);
-        QAccessibleInterface* group = groups.front();
-        QCOMPARE(group->text(QAccessible::Name), QStringLiteral("Метод"));
-        QCOMPARE(windowIface->indexOfChild(group), 1);  // where the first option stood
-        QCOMPARE(group->childCount(), 4);
-        QRect options;
-        for (int i = 0; i < 4; ++i) {
-            QAccessibleInterface* option = group->child(i);
-            QCOMPARE(option->object(), Option(i));
-            QCOMPARE(option->parent(), group);
-            QCOMPARE(group->indexOfChild(option), i);
-            QCOMPARE(option->role(), QAccessible::RadioButton);
-            QCOMPARE(option->text(QAccessible::Name), Option(i)->text());
-            QCOMPARE(Option(i)->parentWidget(), window.get());
-            options |= QRect(Option(i)->mapToGlobal(QPoint(0, 0)), Option(i)->size());
+        // The window's children as the design lists them, each group once.
+        QStringList places;
+        for (const auto& d : design::kControls)
+            if (d.kind != design::Kind::OptionButton) {
+                places << testing_support::DesignName(d);
+            } else if (!places.contains(ui::Q(design::GroupOf(d).options))) {
+                places << ui::Q(design::GroupOf(d).options);
+            }
+        QCOMPARE(groups.size(), int(design::kOptionGroups.size()));
+        for (std::size_t g = 0; g < design::kOptionGroups.size(); ++g) {
+            const design::OptionGroup& designed = design::kOptionGroups[g];
+            QAccessibleInterface* group = groups[int(g)];
+            QCOMPARE(group->text(QAccessible::Name), ui::Q(designed.spoken));
+            QCOMPARE(windowIface->indexOfChild(group), places.indexOf(ui::Q(designed.options)));
+            QRect options;
+            int i = 0;
+            for (const auto& d : design::kControls) {
+                if (d.kind != design::Kind::OptionButton || d.name != designed.options) continue;
+                auto* widget =
+                    testing_support::Find<QRadioButton>(*window, testing_support::DesignName(d));
+                QAccessibleInterface* option = group->child(i);
+                QCOMPARE(option->object(), widget);
+                QCOMPARE(option->parent(), group);
+                QCOMPARE(group->indexOfChild(option), i++);
+                QCOMPARE(option->role(), QAccessible::RadioButton);
+                QCOMPARE(option->text(QAccessible::Name), widget->text());
+                QCOMPARE(widget->parentWidget(), window.get());
+                options |= QRect(widget->mapToGlobal(QPoint(0, 0)), widget->size());
+            }
+            QCOMPARE(group->childCount(), i);
+            QCOMPARE(group->rect(), options);
         }
-        QCOMPARE(group->rect(), options);
+        QAccessibleInterface* group = groups.front();
         const QPoint onBroca = group->child(1)->rect().center();
         QCOMPARE(windowIface->childAt(onBroca.x(), onBroca.y()), group);
         QCOMPARE(group->childAt(onBroca.x(), onBroca.y()), group->child(1));

@@ -149,7 +149,24 @@ class AtspiTest(unittest.TestCase):
             (R.IMAGE, "Скала на индекса на телесната маса от 12 до 45, с граници на класовете"
                       " 16, 18.5, 25, 30, 35 и 40"),
             (R.LABEL, ""), (R.LABEL, "Класовете са за възрастни, от 20 години."),
+            (R.LABEL, "Години: "), (R.TEXT, "Възраст, години"),
+            (R.LABEL, "Месеци: "), (R.TEXT, "Възраст, месеци"),
+            (R.PANEL, "Пол"),
         ])
+        self.assertEqual([(o.get_role(), o.get_name()) for o in children(find(R.PANEL, "Пол"))],
+                         [(R.RADIO_BUTTON, "момче"), (R.RADIO_BUTTON, "момиче")])
+        # What the focus can land on says what it is: the empty range line
+        # is not there until it has something to say.
+        def unnamed(obj, path):
+            found = []
+            for child in children(obj):
+                where = path + [(child.get_role().value_nick, child.get_name())]
+                focusable = child.get_state_set().contains(Atspi.StateType.FOCUSABLE)
+                if focusable and child.get_name() == "":
+                    found.append(where)
+                found += unnamed(child, where)
+            return found
+        self.assertEqual(unnamed(window, []), [])
         group = find(R.PANEL, "Метод")
         self.assertEqual([(o.get_role(), o.get_name()) for o in children(group)],
                          [(R.RADIO_BUTTON, m) for m in METHODS])

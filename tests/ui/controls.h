@@ -33,6 +33,12 @@ inline QString DesignName(const design::ControlDesign& d) {
 inline QLineEdit* Text2(const QWidget& w, int i) {
     return Find<QLineEdit>(w, QStringLiteral("Text2(%1)").arg(i));
 }
+inline QLineEdit* Text3(const QWidget& w, int i) {
+    return Find<QLineEdit>(w, QStringLiteral("Text3(%1)").arg(i));
+}
+inline QRadioButton* Option2(const QWidget& w, int i) {
+    return Find<QRadioButton>(w, QStringLiteral("Option2(%1)").arg(i));
+}
 inline QRadioButton* Option1(const QWidget& w, int i) {
     return Find<QRadioButton>(w, QStringLiteral("Option1(%1)").arg(i));
 }

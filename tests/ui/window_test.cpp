@@ -22,8 +22,10 @@
 #include <memory>
 
 #include "design/design.h"
+#include "design/presentation.h"
 #include "design/reference_text.h"
 #include "design/scale.h"
+#include "form/memory_form_state.h"
 #include "tests/ui/controls.h"
 #include "ui/accessibility.h"
 #include "ui/app_setup.h"
@@ -32,8 +34,10 @@
 using testing_support::Command1;
 using testing_support::Find;
 using testing_support::Option1;
+using testing_support::Option2;
 using testing_support::Text1;
 using testing_support::Text2;
+using testing_support::Text3;
 using ui::Orlaven;
 
 namespace {
@@ -76,6 +80,28 @@ private:
         Type(Text2(*window, 1), weight);
         if (!girth.isNull()) Type(Text2(*window, 2), girth);
         QTest::mouseClick(Command1(*window, 0), Qt::LeftButton);
+    }
+
+    // The age boxes and the sex, as a person fills them in.
+    void TypePerson(const QString& years, const QString& months, int sex) {
+        Type(Text3(*window, 0), years);
+        Type(Text3(*window, 1), months);
+        if (sex >= 0) ClickOption(Option2(*window, sex));
+    }
+
+    // The middle of the dark run along a row of the strip's picture, where a
+    // mark's head is drawn; NaN where there is none.
+    static double MarkAt(const QImage& image, double y) {
+        const qreal scale = image.devicePixelRatio();
+        QList<int> xs;
+        for (int x = 0; x < image.width() / scale; ++x)
+            if (qGray(image.pixel(int(x * scale), int(y * scale))) < 128) xs << x;
+        return xs.isEmpty() ? qQNaN() : (xs.first() + xs.last() + 1) / 2.0;
+    }
+    // Where a place along the bar is drawn in the strip.
+    static double DrawnAt(const QWidget& strip, double along) {
+        const double bar = double(design::kScaleInset) / design::kTwipsPerPixel;
+        return bar + along * (strip.width() - 2 * bar);
     }
 
 private slots:
@@ -157,13 +183,7 @@ private slots:
             const qreal scale = image.devicePixelRatio();
             return qGray(image.pixel(int(x * scale), int(y * scale))) < 128;
         };
-        // The middle of the dark run along a row of a mark's head.
-        const auto found = [&](const QImage& image, double y) {
-            QList<int> xs;
-            for (int x = 0; x < strip->width(); ++x)
-                if (dark(image, x, y)) xs << x;
-            return xs.isEmpty() ? qQNaN() : (xs.first() + xs.last() + 1) / 2.0;
-        };
+        const auto found = MarkAt;
         const double standingRow = 2, desiredRow = 38;  // within each head
         QTimer::singleShot(0, [] {
             if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
@@ -179,8 +199,7 @@ private slots:
                 continue;
             }
             const design::ScalePlace place = design::PlaceOnScale(wanted);
-            const double bar = double(design::kScaleInset) / design::kTwipsPerPixel;
-            const double at = bar + place.along * (strip->width() - 2 * bar);
+            const double at = DrawnAt(*strip, place.along);
             QVERIFY2(qAbs(x - at) <= 0.75,
                      qPrintable(QStringLiteral("at %1, not %2").arg(x).arg(at)));
             // Beyond an end, its sign: the tip reaches out 7 px in the bar's middle.
@@ -189,19 +208,81 @@ private slots:
             QCOMPARE(dark(image, at + 7, 20), right);
         }
         QCOMPARE(note->text(), range);
+        QCOMPARE(note->isHidden(), range.isEmpty());  // a line with nothing to say is not there
         QVERIFY(strip->accessibleName().contains(range));
         QTest::mouseClick(Command1(*window, 1), Qt::LeftButton);
         image = strip->grab().toImage();
         QVERIFY(qIsNaN(found(image, standingRow)) && qIsNaN(found(image, desiredRow)));
         QCOMPARE(note->text(), QString());
+        QVERIFY(note->isHidden());
+    }
+
+    // By age and sex: the report is the form's own for the same boxes, and
+    // the strip shows what the form's strip holds: the child's bands in
+    // their colours, the mark at its place, both lines and the name.
+    void byAgeAndSex_data() {
+        QTest::addColumn<int>("method");
+        QTest::addColumn<QStringList>("boxes");  // height, weight, years, months
+        QTest::addColumn<int>("sex");
+        QTest::newRow("a boy of 12") << 0 << QStringList{"150", "38", "12", ""} << int(form::kBoy);
+        QTest::newRow("a girl of 3, 95 cm")
+            << 0 << QStringList{"95", "14", "3", "4"} << int(form::kGirl);
+        QTest::newRow("under 2") << 0 << QStringList{"80", "11", "1", "11"} << int(form::kGirl);
+        QTest::newRow("no sex") << 0 << QStringList{"150", "38", "12", "6"} << -1;
+        QTest::newRow("months of 12")
+            << 0 << QStringList{"150", "38", "12", "12"} << int(form::kBoy);
+        QTest::newRow("a child, Broca")
+            << 1 << QStringList{"160", "50", "15", ""} << int(form::kGirl);
+        QTest::newRow("an adult of 25, Broca") << 1 << QStringList{"180", "70", "25", ""} << -1;
+    }
+    void byAgeAndSex() {
+        QFETCH(int, method);
+        QFETCH(QStringList, boxes);
+        QFETCH(int, sex);
+        form::MemoryFormState state;
+        form::Form form(state, ".");
+        form.Option1_Click(method);
+        state.inputs = {boxes[0].toStdString(), boxes[1].toStdString(), ""};
+        state.ages = {boxes[2].toStdString(), boxes[3].toStdString()};
+        if (sex >= 0) state.sexes[std::size_t(sex)] = true;
+        const design::Strip expected = *design::Command(form, state, form::kCalculate).strip;
+
+        TypePerson(boxes[2], boxes[3], sex);
+        Calculate(method, boxes[0], boxes[1]);
+        QCOMPARE(window->OutputText(), state.output);
+        for (const auto& [name, text] : {std::pair("Label3(0)", &expected.rangeNote),
+                                         std::pair("Label3(1)", &expected.scopeNote)}) {
+            auto* note = Find<QLabel>(*window, name);
+            QCOMPARE(note->text(), ui::Q(*text));
+            QCOMPARE(note->isHidden(), text->empty());
+        }
+        auto* strip = Find<QWidget>(*window, "Picture1(0)");
+        QCOMPARE(strip->accessibleName(), ui::Q(expected.name));
+        const QImage image = strip->grab().toImage();
+        const qreal scale = image.devicePixelRatio();
+        const double barMiddle = double(design::kBarTop + design::kBarHeight / 2) / 15;
+        for (const design::Band& band : expected.bands) {
+            // Off the marks' stems, which stand at the middle of a band.
+            const double x = DrawnAt(*strip, band.from + (band.to - band.from) / 4);
+            QCOMPARE(image.pixelColor(int(x * scale), int(barMiddle * scale)),
+                     QColor(band.colour.red, band.colour.green, band.colour.blue));
+        }
+        const double at = MarkAt(image, 2);
+        QCOMPARE(qIsNaN(at), !expected.standing);
+        if (expected.standing)
+            QVERIFY(qAbs(at - DrawnAt(*strip, expected.standing->along)) <= 0.75);
+        QCOMPARE(qIsNaN(MarkAt(image, 38)), !expected.desired);
     }
 
     void clearLeavesTheMethodAndTheRow() {
+        TypePerson("12", "3", form::kGirl);
         Calculate(3, "170", "60", "90");
         QTest::mouseClick(Command1(*window, 1), Qt::LeftButton);
         QCOMPARE(Output(), QStringLiteral("Направете нов избор"));
         for (int i = 0; i < 3; ++i) QCOMPARE(Text2(*window, i)->text(), QString());
+        for (int i = 0; i < 2; ++i) QCOMPARE(Text3(*window, i)->text(), QString());
         for (int i = 0; i < 4; ++i) QVERIFY(!Option1(*window, i)->isChecked());
+        for (int i = 0; i < 2; ++i) QVERIFY(!Option2(*window, i)->isChecked());
         QVERIFY(Text2(*window, 2)->isVisible());
         QCOMPARE(window->Form().MethodIndex(), 3);
 
@@ -235,16 +316,19 @@ private slots:
         QCOMPARE(box->text(), QStringLiteral("90"));
     }
 
+    // Three characters a box, two in the months', typed or pasted.
     void fourthCharacterIsRefused() {
-        for (int i = 0; i < 3; ++i) {
-            ClickOption(Option1(*window, 3));
-            auto* box = Text2(*window, i);
+        ClickOption(Option1(*window, 3));
+        for (const auto& d : design::kControls) {
+            if (d.kind != design::Kind::TextBox) continue;
+            auto* box = Find<QLineEdit>(*window, testing_support::DesignName(d));
+            const int most = d.name == design::kAgeBoxes && d.index == form::kAgeMonths ? 2 : 3;
             Type(box, "1234");
-            QCOMPARE(box->text(), QStringLiteral("123"));
+            QCOMPARE(box->text(), QStringLiteral("1234").left(most));
             box->clear();
             QApplication::clipboard()->setText(QStringLiteral("98765"));
             QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
-            QCOMPARE(box->text(), QStringLiteral("987"));
+            QCOMPARE(box->text(), QStringLiteral("98765").left(most));
         }
     }
 
@@ -267,12 +351,12 @@ private slots:
         QStringList expected;
         for (auto name : design::kFocusOrder)
             expected << QString::fromUtf8(name.data(), name.size());
-        QCOMPARE(TabChain(11), expected + QStringList{expected.front()});
+        QCOMPARE(TabChain(int(expected.size()) + 1), expected + QStringList{expected.front()});
 
         // At start the hidden box is passed over.
         window = testing_support::ShownWindow();
         expected.removeAll(QStringLiteral("Text2(2)"));
-        QCOMPARE(TabChain(9), expected);
+        QCOMPARE(TabChain(int(expected.size())), expected);
     }
 
     void everyOptionIsATabStopAndArrowsMoveWithin() {
@@ -450,6 +534,8 @@ private slots:
                          d.kind == design::Kind::Note ? Qt::AlignLeft : Qt::AlignHCenter);
         }
         for (int i = 0; i < 3; ++i) QCOMPARE(Text2(*window, i)->maxLength(), 3);
+        QCOMPARE(Text3(*window, 0)->maxLength(), 3);
+        QCOMPARE(Text3(*window, 1)->maxLength(), 2);
     }
 
     void fontIsTimesOrItsStandInAndDrawsCyrillic() {
@@ -503,7 +589,7 @@ private slots:
     }
 
     void nothingIsClippedOrOverlaps() {
-        ClickOption(Option1(*window, 3));  // every control showing
+        Calculate(3, "170", "72", "90");  // every control showing, the range line too
         QList<QWidget*> controls;
         for (const auto& d : design::kControls)
             controls << Find<QWidget>(*window, testing_support::DesignName(d));
@@ -585,15 +671,19 @@ private slots:
         const auto name = [](QWidget* w) {
             return QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name);
         };
-        for (int i = 0; i < 3; ++i) {
-            auto* label = Find<QLabel>(*window, QStringLiteral("Label2(%1)").arg(i));
-            QCOMPARE(label->buddy(), Text2(*window, i));
-            QCOMPARE(label->parentWidget(), Text2(*window, i)->parentWidget());
-            QCOMPARE(name(Text2(*window, i)), label->text());
+        for (const design::Caption& c : design::kBoxCaptions) {
+            auto* label = Find<QLabel>(*window, ui::Q(c.label));
+            auto* box = Find<QLineEdit>(*window, ui::Q(c.box));
+            QCOMPARE(label->buddy(), box);
+            QCOMPARE(label->parentWidget(), box->parentWidget());
+            QCOMPARE(name(box), c.spoken.empty() ? label->text() : ui::Q(c.spoken));
         }
+        QCOMPARE(name(Text3(*window, 0)), QStringLiteral("Възраст, години"));
         QCOMPARE(name(Text1(*window)), QStringLiteral("Резултат"));
         for (int i = 0; i < 4; ++i)
             QCOMPARE(name(Option1(*window, i)), Option1(*window, i)->text());
+        for (int i = 0; i < 2; ++i)
+            QCOMPARE(name(Option2(*window, i)), Option2(*window, i)->text());
         QCOMPARE(name(Command1(*window, 0)), QStringLiteral("Изчисли"));
         QCOMPARE(name(Command1(*window, 1)), QStringLiteral("Изтрий"));
     }
