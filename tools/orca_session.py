@@ -29,6 +29,11 @@ CAPTION = "Физкултура - индекс за телесна маса"
 FOCUS = "focus the window"
 # What the core says of 170 cm, after the report.
 RANGE_170 = "Нормално тегло при 170 см: от 54 до 72 кг"
+# ...and of a boy of 12, 150 cm and 38 kg, by an adult method.
+CHILD = ["Желаното тегло по този метод е за възрастни, не за деца.",
+         "нормално тегло за възрастта (z = −0,34; 37-и перцентил)",
+         "Нормално тегло при 150 см: от 33 до 44 кг",
+         "Класове на СЗО (2007) за момче на 12 години"]
 
 
 def typed(text):
@@ -42,21 +47,27 @@ def position(index, total):
 
 # What a user does, step by step: a heading, the keys (xdotool names), and
 # what must be heard on the way. The focus starts in the output box; the
-# order is output box, height, weight, Calculate, Clear, the four methods (the
-# chest-girth box, once shown, before the last).
+# order is output box, height, weight, the age's years and months, the two
+# of the sex, Calculate, Clear, the four methods (the chest-girth box, once
+# shown, before the last).
 STEPS = [
     ("The window opens", [], ["Резултат"]),
-    ("Tab through the window", ["Tab"] * 9,
-     ["Височина [см]:", "Тегло [кг]:", "Изчисли", "Изтрий", "Метод", "индекс на телесната маса",
-      position(1, 4), "индекс на Брок", "индекс на Брейтман", "индекс на Борнгард",
-      position(4, 4)]),
-    ("Choose Broca: Tab to it, Space", ["Tab"] * 6 + ["space"], []),
+    ("Tab through the window", ["Tab"] * 13,
+     ["Височина [см]:", "Тегло [кг]:", "Възраст, години", "Възраст, месеци", "Пол", "момче",
+      position(1, 2), "момиче", position(2, 2), "Изчисли", "Изтрий", "Метод",
+      "индекс на телесната маса", position(1, 4), "индекс на Брок", "индекс на Брейтман",
+      "индекс на Борнгард", position(4, 4)]),
+    ("Choose Broca: Tab to it, Space", ["Tab"] * 10 + ["space"], []),
     ("Type 170 cm and 72 kg", ["Tab"] * 4 + typed("170") + ["Tab"] + typed("72"), []),
     ("Calculate: Enter in the weight box", ["Return"],
      ["Изчисляване: индекс на Брок / Желано тегло: 65 / Наднормено тегло: 7", RANGE_170]),
     ("Ctrl+Right in the filled height box", ["shift+Tab", "Home", "ctrl+Right", "ctrl+Left"],
      ["170"]),
-    ("Clear: Tab to «Изтрий», Enter", ["Tab"] * 3 + ["Return"], ["Направете нов избор"]),
+    ("A boy of 12, 150 cm and 38 kg: the age, «момче», Enter on «Изчисли»",
+     ["ctrl+a"] + typed("150") + ["Tab", "ctrl+a"] + typed("38") + ["Tab"] + typed("12") +
+     ["Tab", "Tab", "space", "Tab", "Tab", "Return"],
+     ["Възраст, години", "Пол", "момче"] + CHILD),
+    ("Clear: Tab to «Изтрий», Enter", ["Tab", "Return"], ["Направете нов избор"]),
     ("Overflow: Breitman, 170 cm and 9e9 kg, Enter", ["Tab"] * 3 + ["space"] + ["Tab"] * 3 +
      typed("170") + ["Tab"] + typed("9e9") + ["Return"],
      ["Въведеното число е извън допустимия обхват (от -32768 до 32767)."]),
@@ -64,7 +75,7 @@ STEPS = [
     # With no window manager here, nobody hands the focus back to the window
     # when the dialog closes; a desktop does.
     ("Choose Borngard: Tab to it, Space; Shift+Tab to the new box",
-     [FOCUS] + ["Tab"] * 6 + ["space", "shift+Tab"],
+     [FOCUS] + ["Tab"] * 10 + ["space", "shift+Tab"],
      ["Появи се поле „Гръдна обиколка [см]“", "Гръдна обиколка [см]:"]),
 ]
 
@@ -77,23 +88,30 @@ def web_steps(design):
     like the window's; the page keeps the window's focus order."""
     caption = {c["name"]: c["caption"].strip() for c in design["controls"]}
     names, texts = design["names"], design["texts"]
+    spoken = {c["box"]: c["spoken"] for c in design["boxCaptions"] if c.get("spoken")}
     return [
         ("The page opens", [], [names["output"]]),
-        ("Tab through the page", ["Tab"] * 8,
-         [caption["Label2(0)"], caption["Label2(1)"], caption["Command1(0)"],
-          caption["Command1(1)"], names["methodGroup"], caption["Option1(0)"], position(1, 4),
-          caption["Option1(1)"], caption["Option1(2)"], caption["Option1(3)"], position(4, 4)]),
+        ("Tab through the page", ["Tab"] * 12,
+         [caption["Label2(0)"], caption["Label2(1)"], spoken["Text3(0)"], spoken["Text3(1)"],
+          names["sexGroup"], caption["Option2(0)"], position(1, 2), caption["Option2(1)"],
+          caption["Command1(0)"], caption["Command1(1)"], names["methodGroup"],
+          caption["Option1(0)"], position(1, 4), caption["Option1(1)"], caption["Option1(2)"],
+          caption["Option1(3)"], position(4, 4)]),
         ("Choose Breitman: Shift+Tab to it, Space", ["shift+Tab", "space"],
          [caption["Option1(2)"]]),
-        ("Type 170 cm and 72 kg", ["shift+Tab"] * 6 + typed("170") + ["Tab"] + typed("72"),
+        ("Type 170 cm and 72 kg", ["shift+Tab"] * 10 + typed("170") + ["Tab"] + typed("72"),
          [caption["Label2(0)"], caption["Label2(1)"]]),
         ("Calculate: Enter in the weight box", ["Return"],
          [texts["header"] + caption["Option1(2)"], RANGE_170]),
         ("Overflow: 9e9 kg, Enter", ["ctrl+a"] + typed("9e9") + ["Return"],
          [texts["overflow"], names["warningButton"]]),
         ("Close the warning: Enter on its button", ["Return"], [caption["Label2(1)"]]),
+        ("A boy of 12, 150 cm and 38 kg: the age, the sex, Enter on Calculate",
+         ["ctrl+a"] + typed("38") + ["shift+Tab", "ctrl+a"] + typed("150") + ["Tab", "Tab"] +
+         typed("12") + ["Tab", "Tab", "space", "Tab", "Tab", "Return"],
+         [spoken["Text3(0)"], names["sexGroup"], caption["Option2(0)"]] + CHILD),
         ("Choose Borngard: Tab to it, Space; Shift+Tab to the new box",
-         ["Tab"] * 6 + ["space", "shift+Tab"],
+         ["Tab"] * 5 + ["space", "shift+Tab"],
          [caption["Option1(3)"], names["chestGirthShown"], caption["Label2(2)"]]),
     ]
 

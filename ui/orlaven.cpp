@@ -278,7 +278,11 @@ void Orlaven::Build(const QFont& font) {
     for (std::string_view name : design::kHiddenAtStart) Control(name)->hide();
     for (const design::Caption& c : design::kBoxCaptions) {
         static_cast<QLabel*>(Control(c.label))->setBuddy(Control(c.box));
-        if (!c.spoken.empty()) Control(c.box)->setAccessibleName(Q(c.spoken));
+        // Screen readers name a box by the label that names it, so both
+        // say the spoken name.
+        if (!c.spoken.empty())
+            for (std::string_view named : {c.label, c.box})
+                Control(named)->setAccessibleName(Q(c.spoken));
     }
     ShowNotes(design::StripAtStart(form_.DecimalSeparator()));
 
