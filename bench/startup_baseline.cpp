@@ -18,13 +18,16 @@ int main(int argc, char* argv[]) {
     font.setPointSize(12);
     window.setFont(font);
     window.setFixedSize(461, 469);
-    for (int i = 0; i < 6; ++i) new QLabel(QStringLiteral("Етикет %1").arg(i), &window);
-    for (int i = 0; i < 4; ++i) new QRadioButton(QStringLiteral("Избор %1").arg(i), &window);
-    for (int i = 0; i < 3; ++i) new QLineEdit(&window);
+    for (int i = 0; i < 8; ++i) new QLabel(QStringLiteral("Етикет %1").arg(i), &window);
+    for (int i = 0; i < 6; ++i) new QRadioButton(QStringLiteral("Избор %1").arg(i), &window);
+    for (int i = 0; i < 5; ++i) new QLineEdit(&window);
     for (int i = 0; i < 2; ++i) new QPushButton(QStringLiteral("Бутон %1").arg(i), &window);
-    int y = 0;
-    for (QWidget* child : window.findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-        child->setGeometry(8, y += 26, 200, 24);
+    // In two columns, as the window's controls stand.
+    int i = 0;
+    for (QWidget* child : window.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        child->setGeometry(8 + i % 2 * 230, 26 + i / 2 * 26, 200, 24);
+        ++i;
+    }
     auto* output = new QPlainTextEdit(&window);
     output->setGeometry(8, 192, 449, 145);
     // Where the program draws its scale, a widget that draws only its background.

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Fuzzes a whole Calculate: the first byte picks the method and the decimal
-// separator, the rest holds the three input texts, split at '|'.
+// Fuzzes a whole Calculate: the first byte picks the method, the decimal
+// separator and the sex (none, boy or girl), the rest holds the three input
+// texts and the age's years and months, split at '|'.
 //
 // With FUZZ_PROCESS_LOCALE set to a comma locale (bg_BG.UTF-8), the process
 // runs under that locale, as the window does, and every input is calculated
@@ -29,10 +30,17 @@ void Require(bool condition, const char* what) {
     }
 }
 
-form::MemoryFormState Calculate(int method, const std::string& separator,
-                                const std::array<std::string, form::kInputCount>& inputs) {
+struct Typed {
+    std::array<std::string, form::kInputCount> inputs;
+    std::array<std::string, form::kAgeBoxCount> ages;
+    int sex;  // -1 none, else the sex's option button checked
+};
+
+form::MemoryFormState Calculate(int method, const std::string& separator, const Typed& typed) {
     form::MemoryFormState state;
-    state.inputs = inputs;
+    state.inputs = typed.inputs;
+    state.ages = typed.ages;
+    if (typed.sex >= 0) state.sexes[std::size_t(typed.sex)] = true;
     form::Form form(state, separator);
     form.Option1_Click(method);
     form.Command1_Click(form::kCalculate);
@@ -60,16 +68,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string separator = (data[0] & 4) ? "," : ".";
     std::string_view rest(reinterpret_cast<const char*>(data + 1), size - 1);
 
-    std::array<std::string, form::kInputCount> inputs;
-    for (auto& input : inputs) {
+    Typed typed{{}, {}, (data[0] >> 3) % 3 - 1};
+    const auto next = [&rest] {
         const auto bar = rest.find('|');
-        input = std::string(rest.substr(0, bar));
+        std::string text(rest.substr(0, bar));
         rest = bar == std::string_view::npos ? std::string_view() : rest.substr(bar + 1);
-    }
-    const form::MemoryFormState state = Calculate(method, separator, inputs);
+        return text;
+    };
+    for (auto& input : typed.inputs) input = next();
+    for (auto& age : typed.ages) age = next();
+    const form::MemoryFormState state = Calculate(method, separator, typed);
     if (compareWithC) {
         uselocale(testing_support::CLocale());
-        const form::MemoryFormState underC = Calculate(method, separator, inputs);
+        const form::MemoryFormState underC = Calculate(method, separator, typed);
         uselocale(LC_GLOBAL_LOCALE);
         Require(state.output == underC.output && state.warnings == underC.warnings,
                 "the same report as under the C locale");
