@@ -397,7 +397,7 @@ TEST(Standing, FollowsTheMethodsAndTheirOverflows) {
         Request request;
         std::optional<double> index, desired, desiredIndex;
         bool shown = true;
-        Weights forAge = none;
+        Weights forAge = std::nullopt;
     } rows[] = {
         {{0, "95", "14", "", "3", "", kGirl}, 15.51, none, none},
         {{1, "150", "38", "", "12", "", kBoy}, 16.89, none, none},
