@@ -1,7 +1,8 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # The release and its publisher, each written in one place: the version, date
-# and notes in the newest entry of debian/changelog; the maintainer, homepage
-# and bug tracker in debian/control. Sets:
+# and notes in the newest entry of debian/changelog, as dpkg-parsechangelog
+# reads them; the maintainer, homepage and bug tracker in debian/control.
+# Sets:
 #   TEGLOMER_VERSION        1.0.0
 #   TEGLOMER_RELEASE_DATE   2026-12-08
 #   TEGLOMER_RELEASE_NOTES  the entry's items as AppStream <ul> markup
@@ -20,60 +21,31 @@ function(teglomer_xml_escape var text)
 endfunction()
 
 # --- the newest changelog entry
-file(STRINGS ${debian_dir}/changelog changelog ENCODING UTF-8)
-list(GET changelog 0 header)
-if(NOT header MATCHES "^teglomer \\(([0-9]+\\.[0-9]+\\.[0-9]+)\\) ")
-  message(FATAL_ERROR "debian/changelog: the first line names no version x.y.z: ${header}")
+find_program(TEGLOMER_PARSECHANGELOG dpkg-parsechangelog)
+if(NOT TEGLOMER_PARSECHANGELOG)
+  message(FATAL_ERROR "dpkg-parsechangelog is missing: apt-get install dpkg-dev")
 endif()
-set(TEGLOMER_VERSION ${CMAKE_MATCH_1})
+function(teglomer_changelog var field)
+  execute_process(COMMAND ${TEGLOMER_PARSECHANGELOG} -l ${debian_dir}/changelog -S ${field}
+                  OUTPUT_VARIABLE value OUTPUT_STRIP_TRAILING_WHITESPACE
+                  COMMAND_ERROR_IS_FATAL ANY)
+  set(${var} "${value}" PARENT_SCOPE)
+endfunction()
+teglomer_changelog(TEGLOMER_VERSION Version)
+teglomer_changelog(timestamp Timestamp)
+execute_process(COMMAND date -u -d @${timestamp} +%F OUTPUT_VARIABLE TEGLOMER_RELEASE_DATE
+                OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
 
-set(items)
-set(item "")
-set(trailer "")
-list(SUBLIST changelog 1 -1 entry)
-foreach(line IN LISTS entry)
-  if(line MATCHES "^ -- ")
-    set(trailer "${line}")
-    break()
-  elseif(line MATCHES "^  \\* (.*)")
-    if(NOT item STREQUAL "")
-      list(APPEND items "${item}")
-    endif()
-    set(item "${CMAKE_MATCH_1}")
-  elseif(line MATCHES "^    +(.*)")
-    string(APPEND item " ${CMAKE_MATCH_1}")
-  endif()
-endforeach()
-if(NOT item STREQUAL "")
-  list(APPEND items "${item}")
-endif()
+# Its items: "  * ..." and the lines that go on with it, each one line.
+teglomer_changelog(changes Changes)
+string(REGEX REPLACE "\n    +" " " changes "${changes}")
+string(REGEX MATCHALL "\n  \\* [^\n]+" items "${changes}")
 if(NOT items)
   message(FATAL_ERROR "debian/changelog: the newest entry has no items")
 endif()
-
-# " -- Name <address>  Tue, 08 Dec 2026 12:00:00 +0000"
-if(NOT trailer MATCHES ">  [A-Z][a-z][a-z], ([0-9][0-9]?) ([A-Z][a-z][a-z]) ([0-9][0-9][0-9][0-9]) ")
-  message(FATAL_ERROR "debian/changelog: the newest entry's date cannot be read: ${trailer}")
-endif()
-set(day ${CMAKE_MATCH_1})
-set(year ${CMAKE_MATCH_3})
-set(months Jan Feb Mar Apr May Jun Jul Aug Sep Oct Nov Dec)
-list(FIND months ${CMAKE_MATCH_2} month)
-if(month LESS 0)
-  message(FATAL_ERROR "debian/changelog: no such month: ${CMAKE_MATCH_2}")
-endif()
-math(EXPR month "${month} + 1")
-string(LENGTH "${day}" length)
-if(length EQUAL 1)
-  set(day 0${day})
-endif()
-if(month LESS 10)
-  set(month 0${month})
-endif()
-set(TEGLOMER_RELEASE_DATE ${year}-${month}-${day})
-
 set(TEGLOMER_RELEASE_NOTES "<ul>")
 foreach(item IN LISTS items)
+  string(REGEX REPLACE "^\n  \\* " "" item "${item}")
   teglomer_xml_escape(item "${item}")
   string(APPEND TEGLOMER_RELEASE_NOTES "<li>${item}</li>")
 endforeach()
