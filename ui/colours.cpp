@@ -1,13 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/colours.h"
 
-#include "design/design.h"
-
 namespace ui {
 
 QPalette FacePalette(QPalette palette, const QColor& face) {
-    const auto& c = design::kCaptionColour;
-    const QColor caption(c.red, c.green, c.blue);
+    const QColor caption = ToColor(design::kCaptionColour);
     // setColor without a group sets all three groups.
     for (auto role : {QPalette::Window, QPalette::Button}) palette.setColor(role, face);
     for (auto role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text})

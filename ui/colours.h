@@ -6,7 +6,12 @@
 #include <QColor>
 #include <QPalette>
 
+#include "design/design.h"
+
 namespace ui {
+
+// A colour of the design as Qt's.
+inline QColor ToColor(const design::Rgb& c) { return QColor(c.red, c.green, c.blue); }
 
 // `palette` with the designed face and the designed caption colour in every
 // colour group (active, inactive, disabled) and in every role a style may

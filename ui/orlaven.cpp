@@ -29,8 +29,6 @@
 namespace ui {
 namespace {
 
-QColor ToColor(const design::Rgb& c) { return QColor(c.red, c.green, c.blue); }
-
 void FillBackground(QWidget* w, const design::Rgb& colour) {
     // Only the face: the boxes take the rest from the window and so follow
     // the theme as a whole, background and text together.

@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QPolygonF>
 
+#include "ui/colours.h"
 #include "ui/qt_text.h"
 
 namespace ui {
@@ -11,7 +12,6 @@ namespace {
 
 // Twips as the painter's pixels, fractions kept.
 double Px(int twips) { return double(twips) / design::kTwipsPerPixel; }
-QColor Colour(const design::Rgb& c) { return QColor(c.red, c.green, c.blue); }
 
 // A shape of the design at x, mirrored when `mirror` is -1.
 template <std::size_t N>
@@ -40,12 +40,12 @@ void ScaleStrip::paintEvent(QPaintEvent*) {
     const QRectF bar(Px(design::kScaleInset), Px(design::kBarTop),
                      width() - 2 * Px(design::kScaleInset), Px(design::kBarHeight));
     const auto at = [&bar](double along) { return bar.left() + along * bar.width(); };
-    const QColor ink = Colour(design::kScaleInk);
+    const QColor ink = ToColor(design::kScaleInk);
 
     for (const design::Band& band : strip_.bands)
         painter.fillRect(
             QRectF(QPointF(at(band.from), bar.top()), QPointF(at(band.to), bar.bottom())),
-            Colour(band.colour));
+            ToColor(band.colour));
     // The bar's edges, open at its ends, and each boundary with its label.
     painter.setPen(QPen(ink, Px(design::kBoundaryWidth), Qt::SolidLine, Qt::FlatCap));
     painter.drawLine(bar.topLeft(), bar.topRight());
@@ -81,7 +81,7 @@ void ScaleStrip::paintEvent(QPaintEvent*) {
         }
     };
     if (strip_.desired)
-        mark(*strip_.desired, design::kDesiredHead, Colour(design::kHollowMark), true);
+        mark(*strip_.desired, design::kDesiredHead, ToColor(design::kHollowMark), true);
     if (strip_.standing) mark(*strip_.standing, design::kStandingHead, ink, false);
 }
 

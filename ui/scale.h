@@ -20,7 +20,6 @@ public:
     ScaleStrip(const std::string& separator, QWidget* parent);
 
     void Show(const design::Strip& strip);
-    const design::Strip& Shown() const { return strip_; }
 
 protected:
     void paintEvent(QPaintEvent*) override;

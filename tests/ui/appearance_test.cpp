@@ -23,6 +23,7 @@
 #include "design/design.h"
 #include "tests/support/contrast.h"
 #include "tests/ui/controls.h"
+#include "ui/colours.h"
 #include "ui/orlaven.h"
 
 using testing_support::ColumnHasInk;
@@ -226,9 +227,8 @@ private slots:
             // design's shadow, as the page draws it, whatever the style's own.
             if (d.kind == design::Kind::PushButton) {
                 const QRect g = at(w->geometry());
-                const auto& s = design::kButtonShadowColour;
                 QCOMPARE(image.pixelColor(g.right(), g.center().y()),
-                         QColor(s.red, s.green, s.blue));
+                         ui::ToColor(design::kButtonShadowColour));
             }
             const auto text = MeasureText(image, at(RoomOf(w).rect));
             QVERIFY2(text.face == Face(d), qPrintable(DesignName(d) + " face " + text.face.name()));

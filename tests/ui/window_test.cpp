@@ -29,6 +29,7 @@
 #include "tests/ui/controls.h"
 #include "ui/accessibility.h"
 #include "ui/app_setup.h"
+#include "ui/colours.h"
 #include "ui/orlaven.h"
 
 using testing_support::Command1;
@@ -265,7 +266,7 @@ private slots:
             // Off the marks' stems, which stand at the middle of a band.
             const double x = DrawnAt(*strip, band.from + (band.to - band.from) / 4);
             QCOMPARE(image.pixelColor(int(x * scale), int(barMiddle * scale)),
-                     QColor(band.colour.red, band.colour.green, band.colour.blue));
+                     ui::ToColor(band.colour));
         }
         const double at = MarkAt(image, 2);
         QCOMPARE(qIsNaN(at), !expected.standing);
@@ -391,8 +392,7 @@ private slots:
         QWidget* control = stopAt(stop);
         const auto ringed = [control] {
             const QImage image = control->grab().toImage();
-            const QColor ring(design::kFocusColour.red, design::kFocusColour.green,
-                              design::kFocusColour.blue);
+            const QColor ring = ui::ToColor(design::kFocusColour);
             const int right = image.width() - 1, bottom = image.height() - 1;
             for (int x = 0; x <= right; ++x)
                 if (image.pixelColor(x, 0) != ring || image.pixelColor(x, bottom) != ring)
@@ -629,14 +629,10 @@ private slots:
     // The page draws the window's edges from the design's colours: they must
     // be the toolkit's own shades of the faces they border.
     void edgeColoursAreTheToolkitsShades() {
-        const auto name = [](const design::Rgb& c) {
-            return QColor(c.red, c.green, c.blue).name();
-        };
-        const auto colour = [](const design::Rgb& c) { return QColor(c.red, c.green, c.blue); };
         for (const design::ButtonEdges& e : design::kButtonEdges) {
-            const QColor face = colour(*design::ControlNamed(e.control).colour);
-            QCOMPARE(name(e.light), face.lighter(150).name());
-            QCOMPARE(name(e.dark), face.darker(200).name());
+            const QColor face = ui::ToColor(*design::ControlNamed(e.control).colour);
+            QCOMPARE(ui::ToColor(e.light).name(), face.lighter(150).name());
+            QCOMPARE(ui::ToColor(e.dark).name(), face.darker(200).name());
         }
     }
 

@@ -15,15 +15,16 @@
 
 #include "design/design.h"
 #include "tests/support/contrast.h"
+#include "ui/colours.h"
 #include "x11_windows.h"
 
 using testing_support::kMinimumContrast;
 using testing_support::Luminance;
 using testing_support::MeasureText;
 
-namespace {
+using ui::ToColor;
 
-QColor ToColor(const design::Rgb& c) { return QColor(c.red, c.green, c.blue); }
+namespace {
 
 QRect Geometry(const design::ControlDesign& d) {
     return {design::Pixels(d.left), design::Pixels(d.top), design::Pixels(d.width),
