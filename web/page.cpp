@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "design/design.h"
 #include "design/presentation.h"
@@ -40,6 +41,9 @@ EM_JS(void, JsTextCopy, (char* out), {
 EM_JS(void, JsSetValue, (const char* id, const char* text), {
     document.getElementById(UTF8ToString(id)).value = UTF8ToString(text);
 });
+EM_JS(int, JsChecked, (const char* id), {
+    return document.getElementById(UTF8ToString(id)).checked;
+});
 EM_JS(void, JsSetChecked, (const char* id, int checked), {
     document.getElementById(UTF8ToString(id)).checked = !!checked;
 });
@@ -52,6 +56,9 @@ EM_JS(int, JsSetHidden, (const char* id, int hidden), {
 });
 EM_JS(void, JsSetAttribute, (const char* id, const char* name, const char* value), {
     document.getElementById(UTF8ToString(id)).setAttribute(UTF8ToString(name), UTF8ToString(value));
+});
+EM_JS(void, JsSetClass, (const char* id, const char* name, int set), {
+    document.getElementById(UTF8ToString(id)).classList.toggle(UTF8ToString(name), !!set);
 });
 EM_JS(void, JsSetText, (const char* id, const char* text), {
     document.getElementById(UTF8ToString(id)).textContent = UTF8ToString(text);
@@ -84,11 +91,6 @@ public:
     form::Form& Form() {
         if (!form_) {
             form_.emplace(*this, Received(JsDecimalSeparatorSize()));
-            for (std::size_t b = 0; b < design::kMinorBoundary.size(); ++b) {
-                const std::string id =
-                    web::ElementId(design::kScale) + "-label-" + std::to_string(b);
-                JsSetText(id.c_str(), design::BoundaryLabel(b, form_->DecimalSeparator()).c_str());
-            }
             Show(design::StripAtStart(form_->DecimalSeparator()));
         }
         return *form_;
@@ -105,6 +107,14 @@ public:
     std::string OptionCaption(int index) const override { return Text(Option(index), 1); }
     void SetOptionValue(int index, bool checked) override {
         JsSetChecked(Option(index).c_str(), checked);
+    }
+    std::string AgeText(int index) const override { return Text(AgeBox(index), 0); }
+    void SetAgeText(int index, const std::string& text) override {
+        JsSetValue(AgeBox(index).c_str(), text.c_str());
+    }
+    bool SexValue(int index) const override { return JsChecked(Sex(index).c_str()); }
+    void SetSexValue(int index, bool checked) override {
+        JsSetChecked(Sex(index).c_str(), checked);
     }
     void SetChestGirthLabelVisible(bool visible) override {
         JsSetHidden(web::ElementId(ChestGirthCaption().label).c_str(), !visible);
@@ -125,14 +135,37 @@ public:
         JsAnnounce(outcome.announcement.c_str());
     }
 
-    // The strip: its marks moved to their places along the bar, the range
-    // line and its name.
+    // The strip: its bands and boundaries moved to their places along the
+    // bar, in its colours and with its labels, those it does not use hidden;
+    // its marks moved, its name, and the lines under it, each hidden while
+    // it has nothing to say.
     void Show(const design::Strip& strip) {
         const std::string scale = web::ElementId(design::kScale);
-        const auto mark = [&scale](const std::string& which, const auto& place) {
+        const auto percent = [](double along) { return std::to_string(along * 100) + "%"; };
+        for (std::size_t b = 0; b < design::kMostBands; ++b) {
+            const std::string id = web::PartId(scale, web::kBandPart, b);
+            if (b < strip.bands.size()) {
+                const design::Band& band = strip.bands[b];
+                JsSetAttribute(id.c_str(), "x", percent(band.from).c_str());
+                JsSetAttribute(id.c_str(), "width", percent(band.to - band.from).c_str());
+                JsSetAttribute(id.c_str(), "fill", web::Hex(band.colour).c_str());
+            }
+            JsSetHidden(id.c_str(), b >= strip.bands.size());
+        }
+        for (std::size_t b = 0; b + 1 < design::kMostBands; ++b) {
+            const std::string id = web::PartId(scale, web::kBoundaryPart, b);
+            if (b < strip.boundaries.size()) {
+                const design::Boundary& boundary = strip.boundaries[b];
+                const std::string label = web::PartId(scale, web::kLabelPart, b);
+                JsSetAttribute(id.c_str(), "x", percent(boundary.at).c_str());
+                JsSetText(label.c_str(), boundary.label.c_str());
+                JsSetClass(label.c_str(), std::string(web::kMinorClass).c_str(), boundary.minor);
+            }
+            JsSetHidden(id.c_str(), b >= strip.boundaries.size());
+        }
+        const auto mark = [&scale, &percent](const std::string& which, const auto& place) {
             const std::string id = scale + "-" + which;
-            if (place)
-                JsSetAttribute(id.c_str(), "x", (std::to_string(place->along * 100) + "%").c_str());
+            if (place) JsSetAttribute(id.c_str(), "x", percent(place->along).c_str());
             JsSetHidden(id.c_str(), !place);
             JsSetHidden((id + "-before").c_str(), !place || place->beyond >= 0);
             JsSetHidden((id + "-after").c_str(), !place || place->beyond <= 0);
@@ -140,12 +173,19 @@ public:
         mark("standing", strip.standing);
         mark("desired", strip.desired);
         JsSetAttribute(scale.c_str(), "aria-label", strip.name.c_str());
-        JsSetText(web::ElementId(design::kRangeNote).c_str(), strip.rangeNote.c_str());
+        for (const auto& [line, text] : {std::pair(design::kRangeNote, &strip.rangeNote),
+                                         std::pair(design::kScopeNoteLine, &strip.scopeNote)}) {
+            const std::string id = web::ElementId(line);
+            JsSetText(id.c_str(), text->c_str());
+            JsSetHidden(id.c_str(), text->empty());
+        }
     }
 
 private:
-    static std::string Input(int index) { return web::ElementId("Text2", index); }
-    static std::string Option(int index) { return web::ElementId("Option1", index); }
+    static std::string Input(int index) { return web::ElementId(design::kInputBoxes, index); }
+    static std::string Option(int index) { return web::ElementId(design::kMethodOptions, index); }
+    static std::string AgeBox(int index) { return web::ElementId(design::kAgeBoxes, index); }
+    static std::string Sex(int index) { return web::ElementId(design::kSexOptions, index); }
     static const design::Caption& ChestGirthCaption() {
         return design::kBoxCaptions[form::kChestGirth];
     }
@@ -175,10 +215,10 @@ EMSCRIPTEN_KEEPALIVE void teglomer_command(int index) {
     if (page) page->Command(index);
 }
 
-// Runs every method once, and the overflow path, on a form kept in memory.
-// The browser compiles the module's code at its first call; this way the
-// first Calculate a person makes does not wait for that. The page does not
-// change.
+// Runs every method once, a child's report with its strip, and the
+// overflow path, on a form kept in memory. The browser compiles the
+// module's code at its first call; this way the first Calculate a person
+// makes does not wait for that. The page does not change.
 EMSCRIPTEN_KEEPALIVE void teglomer_warm() {
     form::MemoryFormState state;
     form::Form form(state, ",");
@@ -187,6 +227,11 @@ EMSCRIPTEN_KEEPALIVE void teglomer_warm() {
         form.Option1_Click(method);
         form.Command1_Click(form::kCalculate);
     }
+    state.inputs = {"150", "38", ""};
+    state.ages[form::kAgeYears] = "12";
+    state.sexes[form::kBoy] = true;
+    form.Option1_Click(int(form::Method::BodyMassIndex));
+    design::Command(form, state, form::kCalculate);
     state.inputs[form::kWeight] = "9e9";
     form.Command1_Click(form::kCalculate);
     form.Command1_Click(form::kClear);

@@ -2,7 +2,7 @@
 #include "web/view.h"
 
 #include <algorithm>
-#include <cstdio>
+#include <map>
 #include <string>
 #include <string_view>
 
@@ -40,12 +40,6 @@ constexpr int kIconSizes[] = {kTabIcon, kTouchIcon, 512};
 
 std::string Id(const ControlDesign& d) { return ElementId(d.name, d.index); }
 
-std::string Hex(const design::Rgb& c) {
-    char buffer[8];
-    std::snprintf(buffer, sizeof buffer, "#%02x%02x%02x", c.red, c.green, c.blue);
-    return buffer;
-}
-
 Json Box(int left, int top, int width, int height) {
     return {{"left", left}, {"top", top}, {"width", width}, {"height", height}};
 }
@@ -61,9 +55,19 @@ std::string Description() {
     return text + ". Смята в браузъра, и без мрежа, и не изпраща нищо.";
 }
 
+// What a control says at start: the lines under the scale, what the strip
+// at start says there.
+std::string CaptionAtStart(const ControlDesign& d) {
+    const std::string name = design::NameOf(d);
+    if (name == design::kRangeNote) return design::StripAtStart(",").rangeNote;
+    if (name == design::kScopeNoteLine) return design::StripAtStart(",").scopeNote;
+    return std::string(d.caption);
+}
+
 Json ControlJson(const ControlDesign& d) {
     using design::Pixels;
     const std::string name = design::NameOf(d);
+    const std::string caption = CaptionAtStart(d);
     Json c{{"name", name},
            {"id", Id(d)},
            // The element that carries the face: an option's is the box round
@@ -71,13 +75,31 @@ Json ControlJson(const ControlDesign& d) {
            {"faceId", Id(d) + (d.kind == Kind::OptionButton ? "-box" : "")},
            {"kind", d.kind},
            {"index", d.index},
-           {"caption", d.caption},
+           {"caption", caption},
            {"twips", Box(d.left, d.top, d.width, d.height)},
            {"px", Box(Pixels(d.left), Pixels(d.top), Pixels(d.width), Pixels(d.height))},
            {"colour", d.colour ? Json(Hex(*d.colour)) : Json()},
+           // A line with nothing to say at start is not there, for a screen
+           // reader either.
            {"hiddenAtStart",
-            std::count(design::kHiddenAtStart.begin(), design::kHiddenAtStart.end(), name) > 0},
+            std::count(design::kHiddenAtStart.begin(), design::kHiddenAtStart.end(), name) > 0 ||
+                (d.kind == Kind::Note && caption.empty())},
            {"columnOrder", design::ColumnOrder(d)}};
+    if (d.kind == Kind::TextBox) {
+        c["maxLength"] = design::MaxLengthOf(d);
+        // Whole years and months have no decimals: a phone offers digits alone.
+        c["inputMode"] = d.name == design::kAgeBoxes ? "numeric" : "decimal";
+        if (const design::Caption* named = design::CaptionOf(name); named && !named->spoken.empty())
+            c["spoken"] = named->spoken;
+    }
+    if (d.kind == Kind::OptionButton) {
+        c["group"] = design::GroupOf(d).options;
+        c["position"] = d.index + 1;
+        c["setSize"] = std::count_if(design::kControls.begin(), design::kControls.end(),
+                                     [&d](const ControlDesign& o) {
+                                         return o.kind == Kind::OptionButton && o.name == d.name;
+                                     });
+    }
     if (d.kind == Kind::PushButton) {
         const design::ButtonEdges& e = design::EdgesOf(d);
         c["edges"] = {{"light", Hex(e.light)},
@@ -87,30 +109,59 @@ Json ControlJson(const ControlDesign& d) {
     return c;
 }
 
+// Each group of option buttons: its fieldset's id, what a screen reader
+// calls it, and its place in one column, the place of its first option.
+Json OptionGroups() {
+    Json groups = Json::array();
+    for (const design::OptionGroup& g : design::kOptionGroups) {
+        const auto first =
+            std::find_if(design::kControls.begin(), design::kControls.end(),
+                         [&g](const ControlDesign& d) { return d.name == g.options; });
+        groups.push_back({{"options", g.options},
+                          {"id", std::string(g.options) + "-group"},
+                          {"name", g.spoken},
+                          {"columnOrder", design::ColumnOrder(*first)}});
+    }
+    return groups;
+}
+
 // The page's elements in document order, each named by what it is for its
 // section of the template: the title, then the controls in focus order,
-// each box after its label. The option buttons that follow one another in
-// the focus order make one group; one that comes later (after a box between
-// them) is drawn into the group by aria-owns.
-Json Document() {
+// each box after its label. The option buttons of a group that follow one
+// another in the focus order make its fieldset; one that comes later (after
+// a box between them) is drawn into it by aria-owns.
+Json Document(const Json& groups) {
     const auto entry = [](const ControlDesign& d) {
         Json c = ControlJson(d);
         const design::Caption* caption = design::CaptionOf(c["name"].get<std::string>());
         if (d.kind == Kind::Label && !caption) return Json{{"heading", c}};
         if (d.kind == Kind::Label) c["for"] = ElementId(caption->box);
-        if (d.kind == Kind::OptionButton) c["position"] = d.index + 1;
         if (d.kind == Kind::OutputBox) c["autofocus"] = design::kFocusOrder.front() == c["name"];
         return Json{{c["kind"].get<std::string>(), c}};
     };
     Json document = Json::array({entry(design::ControlNamed(design::kTitle))});
-    std::size_t groupStart = 0, groupEnd = 0;
-    std::string owns;
+    // Each group's fieldset, by the place of its start in the document.
+    std::map<std::string, std::size_t> started;
+    std::string open;  // the group whose fieldset is open
     for (std::string_view name : design::kFocusOrder) {
         const ControlDesign& d = design::ControlNamed(name);
-        const bool option = d.kind == Kind::OptionButton;
-        if (option && groupStart == 0) groupStart = document.size();
-        if (!option && groupStart != 0 && groupEnd == 0) groupEnd = document.size();
-        if (option && groupEnd != 0) owns += (owns.empty() ? "" : " ") + Id(d) + "-box";
+        const std::string group(d.kind == Kind::OptionButton ? design::GroupOf(d).options : "");
+        if (group != open && !open.empty()) {
+            document.push_back({{"fieldsetEnd", true}});
+            open.clear();
+        }
+        if (!group.empty() && group != open) {
+            if (const auto at = started.find(group); at != started.end()) {
+                Json& fieldset = document[at->second]["fieldset"];
+                const std::string owns = fieldset.value("owns", "");
+                fieldset["owns"] = owns + (owns.empty() ? "" : " ") + Id(d) + "-box";
+            } else {
+                started[group] = document.size();
+                for (const Json& g : groups)
+                    if (g["options"] == group) document.push_back({{"fieldset", g}});
+                open = group;
+            }
+        }
         if (const design::Caption* c = design::CaptionOf(name); c && c->box == name)
             document.push_back(entry(design::ControlNamed(c->label)));
         document.push_back(entry(d));
@@ -120,10 +171,7 @@ Json Document() {
                 if (under.kind == Kind::Scale || under.kind == Kind::Note)
                     document.push_back(entry(under));
     }
-    if (groupEnd == 0) groupEnd = document.size();
-    document.insert(document.begin() + std::ptrdiff_t(groupEnd), Json{{"fieldsetEnd", true}});
-    document.insert(document.begin() + std::ptrdiff_t(groupStart),
-                    Json{{"fieldset", owns.empty() ? Json::object() : Json{{"owns", owns}}}});
+    if (!open.empty()) document.push_back({{"fieldsetEnd", true}});
     return document;
 }
 
@@ -138,24 +186,36 @@ Json Points(const std::array<design::Point, N>& points, int mirror = 1) {
 }
 
 // The scale as the page's SVG draws it: places along the bar in per cent of
-// its width, heights in pixels. Labels and name as the Bulgarian page
-// starts; the module writes them in the reader's own number format.
+// its width, heights in pixels. As many bands and boundaries as any strip
+// has, placed, labelled and named as the Bulgarian page starts; the module
+// moves them, hides those a strip does not use, and writes the labels in
+// the reader's own number format.
 Json Strip() {
+    const std::string scale = ElementId(design::kScale);
+    const design::Strip start = design::StripAtStart(",");
     Json bands = Json::array(), boundaries = Json::array();
     const auto percent = [](double along) { return along * 100; };
-    const auto places = design::Bands();
-    for (std::size_t b = 0; b < places.size(); ++b) {
-        const auto [from, to] = places[b];
-        bands.push_back({{"from", percent(from)},
-                         {"width", percent(to - from)},
-                         {"colour", Hex(design::kBandColours[b])}});
-        if (b + 1 < places.size())
-            boundaries.push_back({{"index", b},
-                                  {"at", percent(to)},
-                                  {"label", design::BoundaryLabel(b, ",")},
-                                  {"minor", design::kMinorBoundary[b]}});
+    for (std::size_t b = 0; b < design::kMostBands; ++b) {
+        const bool used = b < start.bands.size();
+        const design::Band band =
+            used ? start.bands[b] : design::Band{0, 0, design::kBandColours[b]};
+        bands.push_back({{"id", PartId(scale, kBandPart, b)},
+                         {"from", percent(band.from)},
+                         {"width", percent(band.to - band.from)},
+                         {"colour", Hex(band.colour)},
+                         {"hidden", !used}});
+        if (b + 1 == design::kMostBands) break;
+        const bool marked = b < start.boundaries.size();
+        const design::Boundary boundary =
+            marked ? start.boundaries[b] : design::Boundary{0, "", false};
+        boundaries.push_back({{"id", PartId(scale, kBoundaryPart, b)},
+                              {"labelId", PartId(scale, kLabelPart, b)},
+                              {"at", percent(boundary.at)},
+                              {"label", boundary.label},
+                              {"minor", boundary.minor},
+                              {"hidden", !marked}});
     }
-    return {{"name", design::StripAtStart(",").name},
+    return {{"name", start.name},
             {"inset", Px(design::kScaleInset)},
             {"barTop", Px(design::kBarTop)},
             {"barHeight", Px(design::kBarHeight)},
@@ -171,6 +231,7 @@ Json Strip() {
             {"desiredHead", Points(design::kDesiredHead)},
             {"beyondLeft", Points(design::kBeyondSign)},
             {"beyondRight", Points(design::kBeyondSign, -1)},
+            {"minorClass", kMinorClass},
             {"bands", bands},
             {"boundaries", boundaries}};
 }
@@ -181,7 +242,8 @@ Json View() {
     Json controls = Json::array(), captions = Json::array(), icons = Json::array();
     for (const ControlDesign& d : design::kControls) controls.push_back(ControlJson(d));
     for (const design::Caption& c : design::kBoxCaptions)
-        captions.push_back({{"label", c.label}, {"box", c.box}});
+        captions.push_back({{"label", c.label}, {"box", c.box}, {"spoken", c.spoken}});
+    const Json groups = OptionGroups();
     for (int size : kIconSizes) icons.push_back({{"size", size}, {"first", size == kIconSizes[0]}});
     const std::string_view caption = design::kCaption;
     const int width = design::Pixels(design::kClientWidth);
@@ -203,7 +265,6 @@ Json View() {
         {"columnMaxWidth", width - 0.02},
         {"columnMargin", design::ColumnMargin()},
         {"columnGap", design::ColumnGap()},
-        {"fieldsetOrder", design::ColumnOrder(design::ControlNamed("Option1(0)"))},
         {"windowColour", Hex(design::kWindowColour)},
         {"captionColour", Hex(design::kCaptionColour)},
         {"boxFrameColour", Hex(design::kBoxFrameColour)},
@@ -215,9 +276,11 @@ Json View() {
         {"captionFit",
          {{"step", design::kCaptionShrinkStep},
           {"smallestPointSize", design::kSmallestCaptionPointSize}}},
-        {"inputMaxLength", design::kInputMaxLength},
-        {"optionCount", form::kOptionCount},
         {"calculate", form::kCalculate},
+        // The options whose choice the form hears of; it reads the others.
+        {"methodOptions", design::kMethodOptions},
+        {"sexOptions", design::kSexOptions},
+        {"optionGroups", groups},
         {"icons", {{"tab", kTabIcon}, {"touch", kTouchIcon}, {"sizes", icons}}},
         {"title", design::kTitle},
         {"controls", controls},
@@ -226,6 +289,7 @@ Json View() {
         {"names",
          {{"output", design::kOutputAccessibleName},
           {"methodGroup", design::kOptionGroupName},
+          {"sexGroup", design::kSexGroupName},
           {"chestGirthShown", design::ChestGirthShownMessage()},
           {"warningButton", design::kWarningButton}}},
         {"texts",
@@ -236,8 +300,9 @@ Json View() {
         {"referenceText", design::ToDisplayText(design::kReferenceText)},
         {"strip", Strip()},
         {"rangeNote", design::kRangeNote},
+        {"scopeNote", design::kScopeNoteLine},
         {"noteIndent", Px(design::kNoteIndent)},
-        {"document", Document()},
+        {"document", Document(groups)},
     };
 }
 
