@@ -6,7 +6,7 @@
 //   evaluate(fn, arg)  fn run in the page with one argument, its result
 //   click(selector)    a click on the element
 //   fill(selector, t)  the element's text replaced by t, as typed
-//   press(selector, k) key k (Tab, Enter, Escape, Space, ArrowUp...) on the
+//   press(selector, k) key k (Tab, Enter, Escape, Space, ArrowLeft...) on the
 //                      element, or on the focused one when selector is null
 //   reload()           the page again, ready
 //   problems()         script errors and CSP violations since last asked
@@ -147,7 +147,7 @@ async function webkitEngine(language) {
     throw e;
   }
   const KEYS = { Tab: Key.TAB, Enter: Key.ENTER, Escape: Key.ESCAPE, Space: Key.SPACE, ArrowUp: Key.ARROW_UP,
-    ArrowDown: Key.ARROW_DOWN, Backspace: Key.BACK_SPACE };
+    ArrowDown: Key.ARROW_DOWN, ArrowLeft: Key.ARROW_LEFT, ArrowRight: Key.ARROW_RIGHT, Backspace: Key.BACK_SPACE };
   const el = (selector) => driver.findElement(By.css(selector));
   const problems = [];
   // Classic WebDriver runs nothing before the page's scripts: the recorder

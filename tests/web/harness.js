@@ -9,14 +9,14 @@ const fs = require('fs');
 const { after, before, describe, test } = require('node:test');
 const { spawnSync } = require('child_process');
 
-// --site DIR --design design.json --report-dump PATH [--NAME VALUE...] [WORD...]
+// --site DIR --design design.json --report-dump PATH --strip-bands PATH [--NAME VALUE...] [WORD...]
 const args = { words: [] };
 for (let a = process.argv.slice(2); a.length;) {
   const arg = a.shift();
   if (arg.startsWith('--')) args[arg.slice(2)] = a.shift();
   else args.words.push(arg);
 }
-for (const key of ['site', 'design', 'report-dump']) {
+for (const key of ['site', 'design', 'report-dump', 'strip-bands']) {
   if (args[key] && fs.existsSync(args[key])) continue;
   console.error(`--${key}: ${args[key] || '(not given)'} is missing` +
     (key === 'report-dump' ? ' (the native build\'s tests; CMake: -DTEGLOMER_NATIVE_TOOLS=DIR)' : ''));
@@ -29,9 +29,15 @@ const design = JSON.parse(fs.readFileSync(args.design, 'utf8'));
 const control = Object.fromEntries(design.controls.map((c) => [c.name, c]));
 const idOf = (name) => control[name].id;
 const q = (name) => `[id="${idOf(name)}"]`;  // a design control, e.g. q('Text2(0)')
-const optionLabel = (m) => `label[for="${idOf(`Option1(${m})`)}"]`;
+const optionLabel = (m, group = design.methodOptions) => `label[for="${idOf(`${group}(${m})`)}"]`;
+// The boxes in the form's order (height, weight, chest girth, years,
+// months), and the sex's options: a person's fields as report_dump reads
+// them, the last the index of the sex checked ('' for none).
 const BOXES = design.boxCaptions.map((b) => b.box);
 const OPTIONS = design.controls.filter((c) => c.kind === 'option').map((c) => c.name);
+const SEXES = OPTIONS.filter((o) => control[o].group === design.sexOptions);
+const FIELDS = BOXES.length + 1;
+const person = (boxes) => Array.from({ length: FIELDS }, (_, i) => boxes[i] ?? '');
 const lf = (text) => text.replace(/\r\n/g, '\n');
 // A design colour (#rrggbb) as a computed style gives it.
 const rgb = (hex) => `rgb(${hex.match(/[0-9a-f]{2}/g).map((x) => parseInt(x, 16)).join(', ')})`;
@@ -40,28 +46,39 @@ const SEPARATOR = { 'bg-BG': ',', 'en-US': '.' };
 const PAGE = { window: 'window', warning: 'warning', message: 'warning-message', ok: 'warning-ok',
   announcer: 'announcer' };
 
-// The native build's reports for [{method, separator, boxes: [h, w, chest]}],
-// one report_dump run for the lot, as {output, warnings, announced, strip,
-// boxes}: what the output box shows, the warnings, what a screen reader is
-// told, the scale under the report (its marks' places along the bar, 0 to 1,
-// the range line and its name).
+// The native build's reports for [{method, separator, boxes: [h, w, chest,
+// years, months, sex]}] (missing fields empty), one report_dump run for the
+// lot, as {output, warnings, announced, strip, boxes}: what the output box
+// shows, the warnings, what a screen reader is told, the scale under the
+// report (its marks' places along the bar, 0 to 1, the lines under it, a
+// line with nothing to say hidden: null, its name, and its bands and
+// boundaries, which strip_bands gives from the same core).
 function nativeReports(cases) {
   const input = cases.map((c) => {
-    const fields = [c.method, c.separator, ...c.boxes].map(String);
+    const fields = [c.method, c.separator, ...person(c.boxes)].map(String);
     if (fields.some((f) => /[\t\n]/.test(f))) throw new Error(`a tab or line feed in ${JSON.stringify(fields)}`);
     return fields.join('\t') + '\n';
   }).join('');
-  const run = spawnSync(args['report-dump'], ['cases'], { input, encoding: 'utf8', maxBuffer: 1 << 28 });
-  if (run.status !== 0) throw new Error(`report_dump failed (${run.status}): ${run.stderr}`);
-  const lines = run.stdout.split('\n').filter(Boolean);
-  if (lines.length !== cases.length) throw new Error(`report_dump: ${lines.length} reports for ${cases.length} cases`);
-  return lines.map((line, i) => {
+  // A program of the WebAssembly build runs under this Node.js.
+  const run = (program, ...words) => {
+    const [command, argv] = program.endsWith('.js') ? [process.execPath, [program, ...words]] : [program, words];
+    const done = spawnSync(command, argv, { input, encoding: 'utf8', maxBuffer: 1 << 28 });
+    if (done.status !== 0) throw new Error(`${program} failed (${done.status}): ${done.stderr}`);
+    const lines = done.stdout.split('\n').filter(Boolean);
+    if (lines.length !== cases.length) throw new Error(`${program}: ${lines.length} lines for ${cases.length} cases`);
+    return lines;
+  };
+  const strips = run(args['strip-bands']).map((line) => JSON.parse(line));
+  return run(args['report-dump'], 'cases').map((line, i) => {
     const r = JSON.parse(line);
     // A textarea's value holds line feeds only; the window's CR LF must be
     // whole, with no lone CR or LF, before it is compared as LF.
     if (/\r(?!\n)|(?<!\r)\n/.test(r.output)) throw new Error(`native report with a lone CR or LF: ${line}`);
-    return { output: lf(r.output), warnings: r.warnings, announced: r.announcement, strip: r.strip,
-      boxes: cases[i].boxes };
+    const { bands, boundaries } = strips[i];
+    const strip = { ...r.strip, rangeNote: r.strip.rangeNote || null, scopeNote: r.strip.scopeNote || null,
+      bands: bands.map((b) => ({ ...b, colour: `rgb(${b.colour.join(', ')})` })), boundaries };
+    return { output: lf(r.output), warnings: r.warnings, announced: r.announcement, strip,
+      boxes: person(cases[i].boxes) };
   });
 }
 const native = (method, boxes, language = 'bg-BG') =>
@@ -123,25 +140,41 @@ async function closeWarnings(d, how = 'Escape') {
 }
 
 // A report as a person makes it: the option clicked (tapped when `how` is
-// 'tap'; none when method is null), the shown boxes filled, then `how`:
-// 'click' or 'tap' on Calculate, 'box N' for Enter in box N, or a key
-// ('Enter', 'Space') on Calculate focused. The warnings are closed by
-// `close` (left open when null). -> {output, warnings, announced, strip, boxes}
+// 'tap'; none when method is null), the shown boxes filled where they hold
+// another text, the sex clicked where one is given and not yet checked
+// (none can be unchecked), then `how`: 'click' or 'tap' on Calculate,
+// 'box N' for Enter in box N, or a key ('Enter', 'Space') on Calculate
+// focused. The warnings are closed by `close` (left open when null).
+// -> {output, warnings, announced, strip, boxes}, the boxes and the sex as
+// they are held.
 async function report(d, { method = null, boxes, how = 'click', close = 'Escape' }) {
   const press = (selector) => (how === 'tap' ? d.tap(selector) : d.click(selector));
+  const want = person(boxes);
   if (method !== null) await press(optionLabel(method));
+  // What each box holds (null while hidden), then the sex checked.
+  const held = () => d.evaluate(([ids, sexes]) => {
+    const checked = sexes.findIndex((i) => document.getElementById(i).checked);
+    return [...ids.map((i) => document.getElementById(i)).map((el) => (el.hidden ? null : el.value)),
+      checked < 0 ? '' : String(checked)];
+  }, [BOXES.map(idOf), SEXES.map(idOf)]);
+  const before = await held();
   for (const [i, name] of BOXES.entries()) {
-    if (!await isShown(d, name)) continue;
-    await d.fill(q(name), boxes[i]);
-    assert.equal(await value(d, name), boxes[i].slice(0, design.inputMaxLength), `${name} after typing`);
+    if (before[i] !== null && before[i] !== want[i]) await d.fill(q(name), want[i]);
   }
+  if (want[BOXES.length] !== '' && want[BOXES.length] !== before[BOXES.length]) {
+    await press(optionLabel(want[BOXES.length], design.sexOptions));
+  }
+  const typed = await held();
+  BOXES.forEach((name, i) => typed[i] !== null &&
+    assert.equal(typed[i], want[i].slice(0, control[name].maxLength), `${name} after typing`));
   const box = /^box (\d)$/.exec(how);
   if (box) await d.press(q(BOXES[box[1]]), 'Enter');
   else if (how === 'click' || how === 'tap') await press(q('Command1(0)'));
   else await d.press(q('Command1(0)'), how);
   const warnings = close ? await closeWarnings(d, close) : [];
-  const [output, ...held] = await values(d, ['Text1(0)', ...BOXES]);
-  return { output, warnings, announced: await announced(d), strip: await strip(d), boxes: held };
+  const [output, ...texts] = await values(d, ['Text1(0)', ...BOXES]);
+  const sex = (await held())[BOXES.length];
+  return { output, warnings, announced: await announced(d), strip: await strip(d), boxes: [...texts, sex] };
 }
 // What the live region last said.
 const announced = (d) => d.evaluate((id) => document.getElementById(id).textContent, PAGE.announcer);
@@ -149,38 +182,61 @@ const announced = (d) => d.evaluate((id) => document.getElementById(id).textCont
 // The scale as the page shows it: each mark's place along the bar (the
 // middle of its head, from the bar's left end, in pixels; `at` over the
 // bar's width gives the native `along`) and the way it lies beyond an end,
-// the range line, the scale's name.
+// the lines under it (null while hidden), the scale's name, and the bands
+// and boundaries it shows (their places in pixels likewise, a band's
+// colour, a boundary's label and whether it is a minor one).
 const SCALE = design.controls.find((c) => c.kind === 'scale');
-const strip = (d) => d.evaluate(([id, note, inset]) => {
+const strip = (d) => d.evaluate(([id, notes, inset, bands, boundaries, minor]) => {
   const r = document.getElementById(id).getBoundingClientRect();
   const shown = (el) => !el.hasAttribute('hidden');
+  const along = (el) => {
+    const box = el.getBoundingClientRect();
+    return [box.left - r.left - inset, box.left + box.width / 2 - r.left - inset, box.right - r.left - inset];
+  };
   const mark = (which) => {
     const [m, before, after] = ['', '-before', '-after'].map((end) => document.getElementById(`${id}-${which}${end}`));
-    const head = m.querySelector('polygon').getBoundingClientRect();
-    return shown(m) ? { at: head.left + head.width / 2 - r.left - inset, beyond: shown(before) ? -1 : +shown(after) }
-      : null;
+    return shown(m) ? { at: along(m.querySelector('polygon'))[1], beyond: shown(before) ? -1 : +shown(after) } : null;
   };
-  return { width: r.width - 2 * inset, standing: mark('standing'), desired: mark('desired'),
-    rangeNote: document.getElementById(note).textContent, name: document.getElementById(id).getAttribute('aria-label') };
-}, [SCALE.id, idOf(design.rangeNote), design.strip.inset]);
-// What the scale shows, as a native report gives it but for the marks.
-const scaleShown = async (d) => {
-  const { width, ...shown } = await strip(d);
-  return shown;
-};
-// The scale at start and after Clear: the bands alone.
-const SCALE_AT_START = { standing: null, desired: null, rangeNote: '', name: design.strip.name };
-// A page's report as the native one, where each mark stands within 0.75 px
-// of its native place: the window's are as near, so the two within 1.5 px.
-function asNative(got, want) {
-  const { width, ...shown } = got.strip;
+  const [rangeNote, scopeNote] = notes.map((n) => document.getElementById(n)).map((el) => (shown(el) ? el.textContent : null));
+  return { width: r.width - 2 * inset, standing: mark('standing'), desired: mark('desired'), rangeNote, scopeNote,
+    name: document.getElementById(id).getAttribute('aria-label'),
+    bands: bands.map((b) => document.getElementById(b)).filter(shown).map((b) => {
+      const [from, , to] = along(b);
+      return { from, to, colour: getComputedStyle(b).fill };
+    }),
+    boundaries: boundaries.map(([b, l]) => [document.getElementById(b), document.getElementById(l)])
+      .filter(([b]) => shown(b)).map(([b, l]) => ({ at: along(b.querySelector('line'))[1], label: l.textContent,
+        minor: l.classList.contains(minor) })) };
+}, [SCALE.id, [design.rangeNote, design.scopeNote].map(idOf), design.strip.inset, design.strip.bands.map((b) => b.id),
+  design.strip.boundaries.map((b) => [b.id, b.labelId]), design.strip.minorClass]);
+// The scale at start and after Clear: the adults' bands alone, as the
+// generator drew them, and the scope line.
+const SCALE_AT_START = { standing: null, desired: null, rangeNote: null, scopeNote: control[design.scopeNote].caption,
+  name: design.strip.name,
+  bands: design.strip.bands.filter((b) => !b.hidden).map((b) => ({ from: b.from / 100, to: (b.from + b.width) / 100,
+    colour: rgb(b.colour) })),
+  boundaries: design.strip.boundaries.filter((b) => !b.hidden).map((b) => ({ at: b.at / 100, label: b.label,
+    minor: b.minor })) };
+// The scale as shown against a native strip, where each place along the bar
+// (a mark, a band's ends, a boundary) within 0.75 px of its native place
+// counts as that: the window's are as near, so the two within 1.5 px.
+function scaleAs(got, want) {
+  const { width, ...shown } = got;
+  const near = (px, wanted) => (wanted !== undefined && Math.abs(px - wanted * width) <= 0.75 ? wanted : px / width);
   for (const which of ['standing', 'desired']) {
-    const [mark, wanted] = [shown[which], want.strip[which]];
-    if (mark) shown[which] = { along: wanted && Math.abs(mark.at - wanted.along * width) <= 0.75 ? wanted.along
-      : mark.at / width, beyond: mark.beyond };
+    const mark = shown[which];
+    if (mark) shown[which] = { along: near(mark.at, want[which] ? want[which].along : undefined), beyond: mark.beyond };
   }
-  return { ...got, strip: shown };
+  shown.bands = shown.bands.map((b, i) => ({ from: near(b.from, (want.bands[i] || {}).from),
+    to: near(b.to, (want.bands[i] || {}).to), colour: b.colour }));
+  shown.boundaries = shown.boundaries.map((b, i) => ({ at: near(b.at, (want.boundaries[i] || {}).at), label: b.label,
+    minor: b.minor }));
+  return shown;
 }
+// What the scale shows against the scale at start.
+const scaleShown = async (d) => scaleAs(await strip(d), SCALE_AT_START);
+// A page's report as the native one, its scale as scaleAs() reads it.
+const asNative = (got, want) => ({ ...got, strip: scaleAs(got.strip, want.strip) });
 
 // A report made on the page, against the native one for what its boxes hold
 // (with the method chosen last when none is clicked).
@@ -241,14 +297,15 @@ const snapped = (px, want, tolerance) =>
   Object.fromEntries(Object.keys(want).map((k) => [k, Math.abs(px[k] - want[k]) <= tolerance ? want[k] : px[k]]));
 
 // The layout's cases on the page that on.d drives, fresh: the window and what
-// shows at start, then (with the chest-girth row shown) each control's face
-// in its place within `tolerance` CSS px, its colour and caption, none cut.
+// shows at start, then (after a report by Borngard: every control shown,
+// the range line too) each control's face in its place within `tolerance`
+// CSS px, its colour and caption, none cut.
 function layoutTests(on, tolerance) {
   const got = {};
   before(async () => {
     got.window = await measureWindow(on.d);
     got.window.scale = await scaleShown(on.d);
-    await on.d.click(optionLabel(3));
+    await report(on.d, { method: 3, boxes: ['170', '72', '90'] });
     got.controls = await measureControls(on.d);
   });
   describe('the window', () => {
@@ -276,6 +333,6 @@ function layoutTests(on, tolerance) {
   }
 }
 
-module.exports = { args, design, control, idOf, q, optionLabel, BOXES, OPTIONS, rgb, SEPARATOR, PAGE,
+module.exports = { args, design, control, idOf, q, optionLabel, BOXES, OPTIONS, SEXES, rgb, SEPARATOR, PAGE,
   nativeReports, native, within, until, waitReady, values, value, isShown, focused, warningOpen, paste,
   closeWarnings, report, announced, strip, scaleShown, SCALE, SCALE_AT_START, asNative, checkReport, onPage, layoutTests };

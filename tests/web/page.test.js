@@ -9,7 +9,7 @@
 const assert = require('node:assert/strict');
 const fs = require('fs');
 const { after, before, describe, test } = require('node:test');
-const { args, design, idOf, q, optionLabel, BOXES, OPTIONS, PAGE, native, until, values, value, isShown, focused,
+const { args, design, control, idOf, q, optionLabel, BOXES, OPTIONS, PAGE, native, until, values, value, isShown, focused,
   paste, closeWarnings, report, announced, scaleShown, SCALE_AT_START, checkReport, onPage, layoutTests } = require('./harness');
 const { serve } = require('../../web/serve');
 const { ENGINES, start, setTripwire, CACHES } = require('./drivers');
@@ -43,6 +43,14 @@ const REPORTS = {
     ['mark at 24.99745, rounded to 25', 0, ['198', '98', '']],
     ['mark past the left end', 0, ['100', '5', '']],
     ['mark past the right end', 0, ['', '72', '']],
+    // By age and sex: the boxes then years, months and the sex's index.
+    // No sex is checked before the first row; Clear lets the last go.
+    ['a child of no sex', 0, ['150', '38', '', '12', '', '']],
+    ['a boy of 12: a child\'s bands and scope line', 0, ['150', '38', '', '12', '', '0']],
+    ['under 2 years', 0, ['85', '12', '', '1', '6', '1']],
+    ['months of 12', 0, ['140', '35', '', '10', '12', '1']],
+    ['a girl of 3 by Broca: the six bands of the younger children', 1, ['100', '16', '', '3', '', '1']],
+    ['an adult of 25 by Broca: the desired weight for the age', 1, ['180', '70', '', '25', '', '']],
     ['Clear'],
     ['Calculate after Clear: the method chosen last', null, ['200', '90', '']],
   ],
@@ -56,7 +64,7 @@ function reportTests(on, engine, language) {
       if (!boxes) {
         await on.d.click(q('Command1(1)'));
         assert.deepEqual(await values(on.d, ['Text1(0)', ...BOXES, ...OPTIONS]),
-          [design.texts.cleared, ...BOXES.map(() => ''), ...OPTIONS.map(() => false)], 'output, boxes, options');
+          [design.texts.cleared, ...BOXES.map(() => ''), ...OPTIONS.map(() => false)], 'output, boxes, age, options, sex');
         assert.deepEqual(await scaleShown(on.d), SCALE_AT_START, 'the scale');
         assert.equal(await announced(on.d), design.texts.cleared, 'announced');
         return;
@@ -88,25 +96,35 @@ function keyboardTests(on) {
     assert.deepEqual(await tabChain(order.length), order, 'Tab chain');
   });
   for (const box of BOXES) {
-    test(`${box} takes ${design.inputMaxLength} characters of a paste`, async () => {
+    const most = control[box].maxLength;
+    test(`${box} takes ${most} characters of a paste`, async () => {
       await paste(on.d, box, '98765');
-      assert.equal(await value(on.d, box), '98765'.slice(0, design.inputMaxLength), 'after pasting 98765');
+      assert.equal(await value(on.d, box), '98765'.slice(0, most), 'after pasting 98765');
     });
   }
-  // As in the window: Space on an option, or an arrow key within the group,
-  // chooses it; the chest girth's text stays while its row is hidden.
+  // As in the window: Space on an option, or an arrow key within its group,
+  // chooses it, and the other group's choice stays; an arrow key towards
+  // the other group only does nothing. The chest girth's row shows with
+  // Borngard alone, its text kept while it is hidden.
   describe('options', () => {
+    const chosen = {};
     before(() => on.d.fill(q('Text2(2)'), '88'));
-    for (const [key, from, to] of [['Space', 0, 0], ['Space', 1, 1], ['Space', 2, 2], ['ArrowDown', 2, 3],
-      ['ArrowUp', 3, 2], ['Space', 3, 3]]) {
-      test(`${key} on Option1(${from})`, async () => {
-        await on.d.press(q(`Option1(${from})`), key);
-        assert.equal(await focused(on.d), idOf(`Option1(${to})`), 'focus');
-        assert.equal(await value(on.d, `Option1(${to})`), true, `Option1(${to}) checked`);
+    for (const [key, from, to] of [['Space', 'Option1(0)', 'Option1(0)'], ['Space', 'Option1(1)', 'Option1(1)'],
+      ['Space', 'Option1(2)', 'Option1(2)'], ['ArrowDown', 'Option1(2)', 'Option1(3)'],
+      ['ArrowUp', 'Option1(3)', 'Option1(2)'], ['Space', 'Option1(3)', 'Option1(3)'],
+      ['ArrowDown', 'Option1(3)', 'Option1(3)'], ['Space', 'Option2(1)', 'Option2(1)'],
+      ['ArrowLeft', 'Option2(1)', 'Option2(0)'], ['ArrowRight', 'Option2(0)', 'Option2(1)'],
+      ['ArrowUp', 'Option2(1)', 'Option2(1)']]) {
+      test(`${key} on ${from}`, async () => {
+        await on.d.press(q(from), key);
+        if (key === 'Space' || from !== to) chosen[control[to].group] = to;
+        assert.equal(await focused(on.d), idOf(to), 'focus');
+        assert.deepEqual(await values(on.d, OPTIONS), OPTIONS.map((o) => chosen[control[o].group] === o), 'checked');
+        const borngard = chosen[design.methodOptions] === 'Option1(3)';
         for (const name of ['Label2(2)', 'Text2(2)']) {
-          assert.equal(await isShown(on.d, name), to === 3, `${name} shown`);
+          assert.equal(await isShown(on.d, name), borngard, `${name} shown`);
         }
-        if (to === 3) assert.equal(await value(on.d, 'Text2(2)'), '88', 'the chest girth kept');
+        if (borngard) assert.equal(await value(on.d, 'Text2(2)'), '88', 'the chest girth kept');
       });
     }
   });
