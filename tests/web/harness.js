@@ -292,6 +292,16 @@ const measureControls = (d) => d.evaluate(({ win, controls }) => Object.fromEntr
     colour: getComputedStyle(face).backgroundColor, caption: holder.textContent.trim(), cut: out || overflows }];
 })), { win: PAGE.window, controls: design.controls });
 
+// The rows of the scale as drawn, down from its top: the bar's two edges,
+// and the middle of each boundary's label shown.
+const measureScale = (d) => d.evaluate((id) => {
+  const scale = document.getElementById(id);
+  const top = scale.getBoundingClientRect().top;
+  const middle = (el) => el.getBoundingClientRect().top + el.getBoundingClientRect().height / 2 - top;
+  return { bar: [...scale.querySelectorAll(':scope > svg > line')].map(middle),
+    labels: [...scale.querySelectorAll('text')].filter((t) => t.getClientRects().length).map(middle) };
+}, SCALE.id);
+
 // A place as the design's where each measure is within `tolerance` px of it.
 const snapped = (px, want, tolerance) =>
   Object.fromEntries(Object.keys(want).map((k) => [k, Math.abs(px[k] - want[k]) <= tolerance ? want[k] : px[k]]));
@@ -307,6 +317,7 @@ function layoutTests(on, tolerance) {
     got.window.scale = await scaleShown(on.d);
     await report(on.d, { method: 3, boxes: ['170', '72', '90'] });
     got.controls = await measureControls(on.d);
+    got.scale = await measureScale(on.d);
   });
   describe('the window', () => {
     for (const [name, want] of [
@@ -329,6 +340,15 @@ function layoutTests(on, tolerance) {
       if (c.colour) test('colour', () => assert.equal(mine().colour, rgb(c.colour), 'colour'));
       if (c.caption) test('caption', () => assert.equal(mine().caption, c.caption.trim(), 'caption'));
       if (c.caption) test('caption whole', () => assert.equal(mine().cut, false, 'cut'));
+      if (c === SCALE) {
+        test('the bar and the labels in their rows', () => {
+          const { bar, labels } = got.scale;
+          const want = [design.strip.barTop, design.strip.barBottom, ...labels.map(() => design.strip.labelMiddle)];
+          assert.ok(labels.length, 'no label drawn');
+          assert.deepEqual([...bar, ...labels].map((y, i) => (Math.abs(y - want[i]) <= tolerance ? want[i] : y)), want,
+            `more than ${tolerance} px off`);
+        });
+      }
     });
   }
 }
