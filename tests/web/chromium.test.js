@@ -110,11 +110,14 @@ groups.random = () => onChromium('random', {}, (on) => {
     return Array.from({ length: Math.floor(next() * 4) }, () => pick(typed)).join('');
   };
   const hows = ['click', 'box 1', 'Enter', 'box 0', 'Space'];
-  // A third with an age, mostly a child's, and a sex or none chosen yet.
-  const age = () => (next() < 0.3 ? [field(1, 25), next() < 0.3 ? field(0, 12) : '', pick(['', '0', '1'])] : []);
+  // A third a child's measures with an age, mostly a child's, and a sex or
+  // none chosen yet.
+  const number = (low, high) => String(low + Math.floor(next() * (high - low)));
+  const boxes = () => (next() < 0.3
+    ? [number(90, 190), number(12, 80), '', number(1, 22), next() < 0.3 ? number(0, 12) : '', pick(['', '0', '1'])]
+    : [field(100, 230), field(30, 200), field(60, 140)]);
   const cases = Array.from({ length: 100 }, (_, i) => ({ method: Math.floor(next() * 4),
-    separator: SEPARATOR['bg-BG'], boxes: [field(100, 230), field(30, 200), field(60, 140), ...age()],
-    how: hows[i % hows.length] }));
+    separator: SEPARATOR['bg-BG'], boxes: boxes(), how: hows[i % hows.length] }));
   test(`${cases.length} inputs (seed ${seed}) give the native reports`, async () => {
     const got = [];
     for (const c of cases) got.push(await report(on.d, c));
