@@ -37,11 +37,13 @@ std::optional<long> WholeNumber(std::string_view text, bool& empty) {
     return value;
 }
 
-AgeJudgement Refused(std::string refusal, std::optional<int> months = std::nullopt) {
+AgeJudgement Refused(std::string_view why, std::optional<int> months = std::nullopt,
+                     std::optional<double> index = std::nullopt) {
     AgeJudgement j;
     j.status = AgeJudgement::Status::Refused;
-    j.refusal = std::move(refusal);
+    j.refusal = why;
     j.months = months;
+    j.refusedIndex = index;
     return j;
 }
 
@@ -53,11 +55,11 @@ AgeJudgement JudgeByAge(const Inputs& boxes, const PersonBoxes& person,
     const auto years = WholeNumber(person.years, noYears);
     const auto months = WholeNumber(person.months, noMonths);
     if (years && months && noYears && noMonths) return {};
-    if (!years || !months) return Refused(std::string(kNotWhole));
-    if (*months >= 12) return Refused(std::string(kMonthsOver11));
-    if (*years > kOldestYears) return Refused(std::string(kTooOld));
+    if (!years || !months) return Refused(kNotWhole);
+    if (*months >= 12) return Refused(kMonthsOver11);
+    if (*years > kOldestYears) return Refused(kTooOld);
     const int age = int(*years * 12 + *months);
-    if (age < kFirstChildMonth) return Refused(std::string(kUnderTwo), age);
+    if (age < kFirstChildMonth) return Refused(kUnderTwo, age);
     if (age > kLastChildMonth) {
         AgeJudgement adult;
         adult.status = AgeJudgement::Status::Adult;
@@ -70,13 +72,9 @@ AgeJudgement JudgeByAge(const Inputs& boxes, const PersonBoxes& person,
     const double height = ParseNumber(boxes.height);
     const double weight = RoundToInteger(ParseNumber(boxes.weight));
     if (!(height >= kShortestChild && height <= kTallestChild))
-        return Refused(std::string(kNotAChildsHeight), age);
+        return Refused(kNotAChildsHeight, age);
     const double index = IndexOf(weight, height / 100);
-    if (!person.sex) {
-        AgeJudgement j = Refused(std::string(kNoSex), age);
-        j.refusedIndex = index;
-        return j;
-    }
+    if (!person.sex) return Refused(kNoSex, age, index);
     AgeJudgement child;
     child.status = AgeJudgement::Status::Child;
     child.months = age;
@@ -86,10 +84,8 @@ AgeJudgement JudgeByAge(const Inputs& boxes, const PersonBoxes& person,
     child.index = index;
     child.z = RoundToHundredths(ZScore(child.lms, index));
     if (std::abs(child.z) > kImplausibleZ) {
-        AgeJudgement j =
-            Refused("z = " + ZText(child.z, decimalSeparator) + std::string(kImplausible), age);
-        j.refusedIndex = index;
-        return j;
+        return Refused(Joined({"z = ", ZText(child.z, decimalSeparator), kImplausible}), age,
+                       index);
     }
     child.childClass = ClassOf(child.z, ChildClasses(child.table));
     child.normal = ChildNormalWeights(child.lms, height);
@@ -98,7 +94,7 @@ AgeJudgement JudgeByAge(const Inputs& boxes, const PersonBoxes& person,
 
 std::string ZText(double z, std::string_view decimalSeparator) {
     const std::string text = FormatNumberText(z, decimalSeparator);
-    return text.starts_with('-') ? "−" + text.substr(1) : text;
+    return text.starts_with('-') ? Joined({"−", std::string_view(text).substr(1)}) : text;
 }
 
 std::string PercentileText(double z) {
@@ -113,13 +109,12 @@ std::string PercentileText(double z) {
                          : last == 2              ? "ри"
                          : last == 3 || last == 4 ? "ти"
                                                   : "и";
-    return std::to_string(p) + "-" + ending + " перцентил";
+    return Joined({std::to_string(p), "-", ending, " перцентил"});
 }
 
 std::string ChildClassLine(const AgeJudgement& child, std::string_view decimalSeparator) {
-    return std::string(ChildClasses(child.table)[child.childClass].line) +
-           " за възрастта (z = " + ZText(child.z, decimalSeparator) + "; " +
-           PercentileText(child.z) + ")";
+    return Joined({ChildClasses(child.table)[child.childClass].line, " за възрастта (z = ",
+                   ZText(child.z, decimalSeparator), "; ", PercentileText(child.z), ")"});
 }
 
 std::optional<WholeWeights> BrocaForAge(double ideal, int years) {

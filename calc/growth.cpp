@@ -19,7 +19,7 @@ struct Published {
 };
 
 // The tables as published, written into this file by the build. Only the
-// rows carried below reach the program: these are read while compiling.
+// rows packed below reach the program: these are read while compiling.
 constexpr Published kReference2007Table[] = {
 #include "calc/who/bfawho2007.inc"
 };
@@ -34,12 +34,12 @@ constexpr int Code(Sex sex) { return sex == Sex::Boy ? 1 : 2; }
 // halves up.
 constexpr int DayOf(int months) { return (months * 304375 + 5000) / 10000; }
 
-// A carried row: L, M and S in whole units of the tables' last decimals,
-// twelve bytes a row where the page is sent over the network. An integer
-// over a power of ten is rounded as the decimal literal is, so the numbers
-// come back as the very doubles of the table.
+// A carried row: L, M and S in whole units of the tables' last decimals.
+// An integer over a power of ten is rounded as the decimal literal is, so
+// the numbers come back as the very doubles of the table.
 struct Carried {
     std::int32_t l, m, s;
+    friend constexpr bool operator==(const Carried&, const Carried&) = default;
 };
 constexpr double kLmUnits = 1e4, kSUnits = 1e6;
 
@@ -74,12 +74,79 @@ consteval std::array<Carried, 2 * N> Carry(const Published (&table)[Rows], int f
     return carried;
 }
 
+// The carried rows as the page is sent them: WHO's values change smoothly
+// from month to month, so each of L, M and S of each sex is kept as its
+// first value and first step, then each step's change in a byte, a quarter
+// of the bytes of whole numbers and far fewer once compressed. A table that
+// bends more sharply than a byte holds fails the build.
+constexpr std::size_t kRuns = 6;  // L, M and S of boys, then of girls
+constexpr std::int32_t& Column(Carried& row, std::size_t run) {
+    return run % 3 == 0 ? row.l : run % 3 == 1 ? row.m : row.s;
+}
+template <std::size_t N>
+struct Packed {
+    std::array<std::int32_t, 2 * kRuns> starts{};  // each run's first value and step
+    std::array<std::int8_t, kRuns*(N - 2)> bends{};
+};
+
+template <std::size_t N>
+consteval Packed<N> Pack(std::array<Carried, 2 * N> rows) {
+    Packed<N> packed;
+    for (std::size_t run = 0; run < kRuns; ++run) {
+        const auto value = [&](std::size_t i) { return Column(rows[run / 3 * N + i], run); };
+        packed.starts[2 * run] = value(0);
+        packed.starts[2 * run + 1] = value(1) - value(0);
+        for (std::size_t i = 2; i < N; ++i) {
+            const std::int32_t bend = value(i) - 2 * value(i - 1) + value(i - 2);
+            if (bend < -128 || bend > 127) throw std::logic_error("a table bends too sharply");
+            packed.bends[run * (N - 2) + i - 2] = std::int8_t(bend);
+        }
+    }
+    return packed;
+}
+
+template <std::size_t N>
+constexpr std::array<Carried, 2 * N> Unpack(const Packed<N>& packed) {
+    std::array<Carried, 2 * N> rows{};
+    for (std::size_t run = 0; run < kRuns; ++run) {
+        std::int32_t value = packed.starts[2 * run], step = packed.starts[2 * run + 1];
+        for (std::size_t i = 0; i < N; ++i) {
+            if (i >= 2) step += packed.bends[run * (N - 2) + i - 2];
+            if (i >= 1) value += step;
+            Column(rows[run / 3 * N + i], run) = value;
+        }
+    }
+    return rows;
+}
+
 constexpr std::size_t kStandardMonths = kFirstReferenceMonth - kFirstChildMonth;
 constexpr std::size_t kReferenceMonths = kLastChildMonth - kFirstReferenceMonth + 1;
-constexpr auto kStandard2006 = Carry<std::size(kStandard2006Table), kStandardMonths>(
-    kStandard2006Table, kFirstChildMonth, true);
-constexpr auto kReference2007 = Carry<std::size(kReference2007Table), kReferenceMonths>(
-    kReference2007Table, kFirstReferenceMonth, false);
+constexpr auto kStandard2006Packed =
+    Pack<kStandardMonths>(Carry<std::size(kStandard2006Table), kStandardMonths>(
+        kStandard2006Table, kFirstChildMonth, true));
+constexpr auto kReference2007Packed =
+    Pack<kReferenceMonths>(Carry<std::size(kReference2007Table), kReferenceMonths>(
+        kReference2007Table, kFirstReferenceMonth, false));
+// Unpacked, they are the rows carried.
+static_assert(Unpack(kStandard2006Packed) ==
+              Carry<std::size(kStandard2006Table), kStandardMonths>(kStandard2006Table,
+                                                                    kFirstChildMonth, true));
+static_assert(Unpack(kReference2007Packed) ==
+              Carry<std::size(kReference2007Table), kReferenceMonths>(kReference2007Table,
+                                                                      kFirstReferenceMonth, false));
+
+// Each table unpacked when first asked for, into memory the page does not
+// carry.
+template <std::size_t N>
+const Carried& RowOf(const Packed<N>& packed, std::size_t at) {
+    static std::array<Carried, 2 * N> rows{};
+    static bool unpacked = false;
+    if (!unpacked) rows = Unpack(packed);
+    unpacked = true;
+    return rows[at];
+}
+const Carried& StandardRow(std::size_t at) { return RowOf(kStandard2006Packed, at); }
+const Carried& ReferenceRow(std::size_t at) { return RowOf(kReference2007Packed, at); }
 
 Lms Row(const Carried& c) { return {c.l / kLmUnits, c.m / kLmUnits, c.s / kSUnits}; }
 
@@ -102,14 +169,14 @@ std::optional<Lms> BmiForAge(Sex sex, double ageMonths) {
     if (*table == GrowthTable::Standard2006) {
         if (whole != ageMonths) return std::nullopt;
         return Row(
-            kStandard2006[boysOrGirls * kStandardMonths + std::size_t(whole - kFirstChildMonth)]);
+            StandardRow(boysOrGirls * kStandardMonths + std::size_t(whole - kFirstChildMonth)));
     }
     const std::size_t at =
         boysOrGirls * kReferenceMonths + std::size_t(whole - kFirstReferenceMonth);
-    const Lms below = Row(kReference2007[at]);
+    const Lms below = Row(ReferenceRow(at));
     const double part = ageMonths - whole;
     if (part == 0) return below;
-    const Lms above = Row(kReference2007[at + 1]);
+    const Lms above = Row(ReferenceRow(at + 1));
     const auto between = [part](double a, double b) { return a + part * (b - a); };
     return Lms{between(below.l, above.l), between(below.m, above.m), between(below.s, above.s)};
 }

@@ -77,7 +77,9 @@ double BodyMassIndex(const Inputs& inputs) {
 }
 
 std::optional<WholeWeights> WeightsWhere(double lowGuess, double highGuess,
-                                         const std::function<bool(double)>& normal) {
+                                         bool (*holds)(const void* context, double weight),
+                                         const void* context) {
+    const auto normal = [&](double weight) { return holds(context, weight); };
     constexpr double kLightest = -32768, kHeaviest = 32767;
     double low = std::ceil(lowGuess), high = std::floor(highGuess);
     if (low > kHeaviest || high < kLightest) return std::nullopt;

@@ -4,7 +4,6 @@
 #pragma once
 
 #include <array>
-#include <functional>
 #include <limits>
 #include <optional>
 #include <span>
@@ -102,7 +101,17 @@ struct WholeWeights {
     int low, high;
 };
 std::optional<WholeWeights> WeightsWhere(double lowGuess, double highGuess,
-                                         const std::function<bool(double)>& normal);
+                                         bool (*normal)(const void* context, double weight),
+                                         const void* context);
+template <class Normal>
+std::optional<WholeWeights> WeightsWhere(double lowGuess, double highGuess, const Normal& normal) {
+    return WeightsWhere(
+        lowGuess, highGuess,
+        [](const void* context, double weight) {
+            return (*static_cast<const Normal*>(context))(weight);
+        },
+        &normal);
+}
 
 // The desired weight, then how far the weight lies above or below it.
 void AppendVerdict(double ideal, double weight, Report& report);

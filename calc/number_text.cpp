@@ -258,4 +258,13 @@ std::string FormatNumberText(double value, std::string_view decimalSeparator) {
     return text;
 }
 
+std::string Joined(std::initializer_list<std::string_view> parts) {
+    std::size_t size = 0;
+    for (std::string_view part : parts) size += part.size();
+    std::string text;
+    text.reserve(size);
+    for (std::string_view part : parts) text += part;
+    return text;
+}
+
 }  // namespace calc

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -51,5 +52,9 @@ double Difference(double minuend, double subtrahend);
 
 // Returns the value, or throws Overflow when it is not finite.
 double Finite(double value);
+
+// The parts one after another: the texts the program composes, each made
+// once rather than of a chain of temporary strings.
+std::string Joined(std::initializer_list<std::string_view> parts);
 
 }  // namespace calc

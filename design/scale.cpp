@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <span>
 
 #include "calc/number_text.h"
 
@@ -18,22 +19,33 @@ std::string_view ClassName(double index) {
 }
 
 // Adds a sentence to what a screen reader calls the strip.
-void Say(std::string& name, const std::string& sentence) {
-    name += (name.empty() ? "" : " ") + sentence + ".";
+void Say(std::string& name, std::initializer_list<std::string_view> sentence) {
+    if (!name.empty()) name += ' ';
+    name += calc::Joined(sentence);
+    name += '.';
 }
 
 std::string Number(double value, std::string_view separator) {
     return calc::FormatNumberText(value, separator);
 }
 
-// The bands between the boundaries, of indices from `from` to `to`.
-std::vector<Band> BandsBetween(const std::vector<double>& boundaries, double from, double to) {
-    std::vector<Band> bands;
-    for (std::size_t b = 0; b <= boundaries.size(); ++b)
-        bands.push_back({bands.empty() ? 0 : bands.back().to,
-                         b < boundaries.size() ? PlaceOnScale(boundaries[b], from, to).along : 1,
-                         kBandColours[b]});
-    return bands;
+// The bands and their boundaries, at the indices `cuts` on a bar of the
+// indices from `from` to `to`: the adults' labelled as their classes are
+// bounded, a child's to a tenth, with its first boundary a minor one.
+void DrawBands(Strip& strip, std::span<const double> cuts, double from, double to, bool adults,
+               std::string_view separator) {
+    strip.bands.clear();
+    strip.boundaries.clear();
+    double at = 0;
+    for (std::size_t b = 0; b <= cuts.size(); ++b) {
+        const double next = b < cuts.size() ? PlaceOnScale(cuts[b], from, to).along : 1;
+        strip.bands.push_back({at, next, kBandColours[b]});
+        if (b < cuts.size())
+            strip.boundaries.push_back(
+                {next, Number(adults ? cuts[b] : std::round(cuts[b] * 10) / 10, separator),
+                 adults ? kMinorBoundary[b] : b == 0});
+        at = next;
+    }
 }
 
 // A child's bands: the classes at the age and sex, placed at the indices
@@ -42,33 +54,32 @@ std::vector<Band> BandsBetween(const std::vector<double>& boundaries, double fro
 void ChildBands(const calc::AgeJudgement& child, Strip& strip, double& from, double& to,
                 std::string_view separator) {
     const auto classes = calc::ChildClasses(child.table);
-    std::vector<double> cuts;
-    for (std::size_t c = 0; c + 1 < classes.size(); ++c)
-        cuts.push_back(calc::IndexAtZ(child.lms, classes[c].below));
-    double narrowest = cuts.back() - cuts.front();
-    for (std::size_t c = 1; c < cuts.size(); ++c)
-        narrowest = std::min(narrowest, cuts[c] - cuts[c - 1]);
-    from = cuts.front() - narrowest;
-    to = cuts.back() + narrowest;
-    strip.bands = BandsBetween(cuts, from, to);
-    for (std::size_t c = 0; c < cuts.size(); ++c)
-        strip.boundaries.push_back(
-            {strip.bands[c].to, Number(std::round(cuts[c] * 10) / 10, separator), c == 0});
+    std::array<double, kMostBands - 1> cuts{};
+    const std::size_t count = classes.size() - 1;
+    for (std::size_t c = 0; c < count; ++c) cuts[c] = calc::IndexAtZ(child.lms, classes[c].below);
+    double narrowest = cuts[count - 1] - cuts[0];
+    for (std::size_t c = 1; c < count; ++c) narrowest = std::min(narrowest, cuts[c] - cuts[c - 1]);
+    from = cuts[0] - narrowest;
+    to = cuts[count - 1] + narrowest;
+    DrawBands(strip, std::span(cuts).first(count), from, to, false, separator);
 }
 
 // "12 години", "3 години и 1 месец", "3 години и 4 месеца".
 std::string AgeText(int months) {
-    std::string text = std::to_string(months / 12) + " години";
-    if (months % 12 == 1) return text + " и 1 месец";
-    if (months % 12 != 0) text += " и " + std::to_string(months % 12) + " месеца";
-    return text;
+    const int rest = months % 12;
+    return calc::Joined({std::to_string(months / 12), " години",
+                         rest == 0   ? ""
+                         : rest == 1 ? " и 1 месец"
+                                     : " и ",
+                         rest > 1 ? std::to_string(rest) : "", rest > 1 ? " месеца" : ""});
 }
 
 // Which of WHO's tables judged a child, for whom.
 std::string ChildScope(const calc::AgeJudgement& child) {
-    return std::string("Класове на СЗО (") +
-           (child.table == calc::GrowthTable::Standard2006 ? "2006" : "2007") + ") за " +
-           (child.sex == calc::Sex::Boy ? "момче" : "момиче") + " на " + AgeText(*child.months);
+    return calc::Joined({"Класове на СЗО (",
+                         child.table == calc::GrowthTable::Standard2006 ? "2006" : "2007", ") за ",
+                         child.sex == calc::Sex::Boy ? "момче" : "момиче", " на ",
+                         AgeText(*child.months)});
 }
 
 }  // namespace
@@ -80,23 +91,18 @@ ScalePlace PlaceOnScale(double index, double from, double to) {
 
 Strip StripAtStart(std::string_view separator) {
     Strip strip;
-    std::vector<double> boundaries;
+    std::array<double, kMostBands - 1> cuts{};
     std::string bounds;
-    for (std::size_t b = 0; b + 1 < calc::kWeightClasses.size(); ++b) {
-        const double at = calc::kWeightClasses[b].below;
-        boundaries.push_back(at);
-        bounds += (b == 0                                 ? ""
-                   : b + 2 == calc::kWeightClasses.size() ? " и "
-                                                          : ", ") +
-                  Number(at, separator);
+    for (std::size_t b = 0; b < cuts.size(); ++b) {
+        cuts[b] = calc::kWeightClasses[b].below;
+        bounds += b == 0 ? "" : b + 1 == cuts.size() ? " и " : ", ";
+        bounds += Number(cuts[b], separator);
     }
-    strip.bands = BandsBetween(boundaries, kScaleFrom, kScaleTo);
-    for (std::size_t b = 0; b < boundaries.size(); ++b)
-        strip.boundaries.push_back(
-            {strip.bands[b].to, Number(boundaries[b], separator), kMinorBoundary[b]});
+    DrawBands(strip, cuts, kScaleFrom, kScaleTo, true, separator);
     strip.scopeNote = kScopeNote;
-    strip.name = "Скала на индекса на телесната маса от " + Number(kScaleFrom, separator) + " до " +
-                 Number(kScaleTo, separator) + ", с граници на класовете " + bounds;
+    strip.name =
+        calc::Joined({"Скала на индекса на телесната маса от ", Number(kScaleFrom, separator),
+                      " до ", Number(kScaleTo, separator), ", с граници на класовете ", bounds});
     return strip;
 }
 
@@ -109,40 +115,39 @@ Strip StripOf(const std::optional<form::Standing>& standing, form::Method method
     double from = kScaleFrom, to = kScaleTo;
     const bool child = standing->age.status == Status::Child;
     if (child) {
-        strip.bands.clear();
-        strip.boundaries.clear();
         ChildBands(standing->age, strip, from, to, separator);
         strip.classLine = calc::ChildClassLine(standing->age, separator);
         strip.scopeNote = ChildScope(standing->age);
     }
     if (standing->index) {
         strip.standing = PlaceOnScale(*standing->index, from, to);
-        std::string where = strip.standing->beyond < 0 ? ", отвъд левия край на скалата"
-                            : strip.standing->beyond > 0 ? ", отвъд десния край на скалата"
-                                                         : "";
-        Say(strip.name, "Индекс на телесната маса " + Number(*standing->index, separator) + ": " +
-                            (child ? strip.classLine : std::string(ClassName(*standing->index))) +
-                            where);
+        const std::string_view where = strip.standing->beyond < 0 ? ", отвъд левия край на скалата"
+                                       : strip.standing->beyond > 0
+                                           ? ", отвъд десния край на скалата"
+                                           : "";
+        Say(strip.name,
+            {"Индекс на телесната маса ", Number(*standing->index, separator), ": ",
+             child ? std::string_view(strip.classLine) : ClassName(*standing->index), where});
     }
     if (const auto& normal = standing->normal) {
-        strip.rangeNote = "Нормално тегло при " + Number(normal->heightCm, separator) + " см: от " +
-                          Number(normal->low, separator) + " до " +
-                          Number(normal->high, separator) + " кг";
-        Say(strip.name, strip.rangeNote);
+        strip.rangeNote = calc::Joined({"Нормално тегло при ", Number(normal->heightCm, separator),
+                                        " см: от ", Number(normal->low, separator), " до ",
+                                        Number(normal->high, separator), " кг"});
+        Say(strip.name, {strip.rangeNote});
     }
     if (standing->desired && standing->desiredIndex) {
         strip.desired = PlaceOnScale(*standing->desiredIndex, from, to);
-        Say(strip.name, "Желано тегло (" + std::string(form::kMethodCaptions[int(method)]) +
-                            "): " + Number(*standing->desired, separator) + " кг, индекс " +
-                            Number(*standing->desiredIndex, separator));
+        Say(strip.name, {"Желано тегло (", form::kMethodCaptions[int(method)],
+                         "): ", Number(*standing->desired, separator), " кг, индекс ",
+                         Number(*standing->desiredIndex, separator)});
     }
     if (const auto& forAge = standing->desiredForAge) {
-        strip.scopeNote = "Желано тегло за " + std::to_string(*standing->age.months / 12) +
-                          " години: от " + Number(forAge->low, separator) + " до " +
-                          Number(forAge->high, separator) + " кг";
-        Say(strip.name, strip.scopeNote);
+        strip.scopeNote = calc::Joined(
+            {"Желано тегло за ", std::to_string(*standing->age.months / 12), " години: от ",
+             Number(forAge->low, separator), " до ", Number(forAge->high, separator), " кг"});
+        Say(strip.name, {strip.scopeNote});
     }
-    if (child) Say(strip.name, strip.scopeNote);
+    if (child) Say(strip.name, {strip.scopeNote});
     if (strip.name.empty()) strip.name = atStart;
     return strip;
 }

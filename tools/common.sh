@@ -17,6 +17,11 @@ JOBS=$(nproc 2>/dev/null || echo 2)
 BUILD_PACKAGES=(cmake make g++ dpkg-dev libgtest-dev qt6-base-dev libstb-dev nlohmann-json3-dev libkainjow-mustache-dev fonts-liberation
     qt6-translations-l10n)
 
+# What a WebAssembly build, the site's included, needs besides: Debian's
+# emscripten, Node.js to run what it builds, optipng for the site's icons
+# and terser for its scripts.
+WEB_BUILD_PACKAGES=(cmake make emscripten nodejs optipng node-terser)
+
 # What `emcmake cmake` would add, given on every configure of a WebAssembly
 # build.
 EMSCRIPTEN_TOOLCHAIN=/usr/share/emscripten/cmake/Modules/Platform/Emscripten.cmake
