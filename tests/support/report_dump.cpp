@@ -9,7 +9,8 @@
 //                            \tYEARS\tMONTHS\tSEX (SEX empty, or the index of
 //                            the sex's option button that is checked), and
 //                            prints each report, what is announced and the
-//                            strip under it as a line of JSON
+//                            strip under it (its marks, lines, name, bands
+//                            and boundaries) as a line of JSON
 //   report_dump time         the time of a whole report, for each method
 #include <chrono>
 #include <cmath>
@@ -124,6 +125,14 @@ int DumpCases() {
                      : nlohmann::ordered_json();
         };
         const design::Strip& strip = *outcome.strip;
+        nlohmann::ordered_json bands = nlohmann::ordered_json::array(),
+                               boundaries = nlohmann::ordered_json::array();
+        for (const design::Band& b : strip.bands)
+            bands.push_back({{"from", b.from},
+                             {"to", b.to},
+                             {"colour", {b.colour.red, b.colour.green, b.colour.blue}}});
+        for (const design::Boundary& b : strip.boundaries)
+            boundaries.push_back({{"at", b.at}, {"label", b.label}, {"minor", b.minor}});
         const nlohmann::ordered_json report{{"output", state.output},
                                             {"warnings", state.warnings},
                                             {"announcement", outcome.announcement},
@@ -132,6 +141,8 @@ int DumpCases() {
                                               {"desired", place(strip.desired)},
                                               {"rangeNote", strip.rangeNote},
                                               {"scopeNote", strip.scopeNote},
+                                              {"bands", bands},
+                                              {"boundaries", boundaries},
                                               {"name", strip.name}}}};
         std::cout << report.dump() << '\n';
     }

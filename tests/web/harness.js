@@ -9,14 +9,14 @@ const fs = require('fs');
 const { after, before, describe, test } = require('node:test');
 const { spawnSync } = require('child_process');
 
-// --site DIR --design design.json --report-dump PATH --strip-bands PATH [--NAME VALUE...] [WORD...]
+// --site DIR --design design.json --report-dump PATH [--NAME VALUE...] [WORD...]
 const args = { words: [] };
 for (let a = process.argv.slice(2); a.length;) {
   const arg = a.shift();
   if (arg.startsWith('--')) args[arg.slice(2)] = a.shift();
   else args.words.push(arg);
 }
-for (const key of ['site', 'design', 'report-dump', 'strip-bands']) {
+for (const key of ['site', 'design', 'report-dump']) {
   if (args[key] && fs.existsSync(args[key])) continue;
   console.error(`--${key}: ${args[key] || '(not given)'} is missing` +
     (key === 'report-dump' ? ' (the native build\'s tests; CMake: -DTEGLOMER_NATIVE_TOOLS=DIR)' : ''));
@@ -52,7 +52,7 @@ const PAGE = { window: 'window', warning: 'warning', message: 'warning-message',
 // shows, the warnings, what a screen reader is told, the scale under the
 // report (its marks' places along the bar, 0 to 1, the lines under it, a
 // line with nothing to say hidden: null, its name, and its bands and
-// boundaries, which strip_bands gives from the same core).
+// boundaries).
 function nativeReports(cases) {
   const input = cases.map((c) => {
     const fields = [c.method, c.separator, ...person(c.boxes)].map(String);
@@ -68,15 +68,13 @@ function nativeReports(cases) {
     if (lines.length !== cases.length) throw new Error(`${program}: ${lines.length} lines for ${cases.length} cases`);
     return lines;
   };
-  const strips = run(args['strip-bands']).map((line) => JSON.parse(line));
   return run(args['report-dump'], 'cases').map((line, i) => {
     const r = JSON.parse(line);
     // A textarea's value holds line feeds only; the window's CR LF must be
     // whole, with no lone CR or LF, before it is compared as LF.
     if (/\r(?!\n)|(?<!\r)\n/.test(r.output)) throw new Error(`native report with a lone CR or LF: ${line}`);
-    const { bands, boundaries } = strips[i];
     const strip = { ...r.strip, rangeNote: r.strip.rangeNote || null, scopeNote: r.strip.scopeNote || null,
-      bands: bands.map((b) => ({ ...b, colour: `rgb(${b.colour.join(', ')})` })), boundaries };
+      bands: r.strip.bands.map((b) => ({ ...b, colour: `rgb(${b.colour.join(', ')})` })) };
     return { output: lf(r.output), warnings: r.warnings, announced: r.announcement, strip,
       boxes: person(cases[i].boxes) };
   });
