@@ -52,6 +52,9 @@ std::pair<int, int> ColumnPlace(const ControlDesign& d) {
                 first = std::min(first, std::pair(o.top, o.left));
         return first;
     }
+    // A row's push buttons act on what is chosen and typed before them, so
+    // they come after the rest of their row.
+    if (d.kind == Kind::PushButton) return {d.top, kClientWidth + d.left};
     const Caption* c = CaptionOf(NameOf(d));
     const ControlDesign& at = c ? ControlNamed(c->label) : d;
     return {at.top, at.left};

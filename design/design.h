@@ -187,8 +187,9 @@ const Caption* CaptionOf(std::string_view name);
 
 // The window as one column, where a screen is narrower than it (the page on
 // a phone): a control's place, in the window's reading order, top to
-// bottom, then left to right, where the option buttons go as one block
-// (they are one group) and a box with the label that names it; the margin
+// bottom, then left to right, where each group of option buttons goes as
+// one block, a box with the label that names it, and a row's push buttons
+// after the rest of the row (the sex before «Изчисли»); the margin
 // (between the window's edge and the nearest control) and the gap (between
 // a control and the next one below it), in pixels.
 int ColumnOrder(const ControlDesign& control);
