@@ -22,6 +22,12 @@ BUILD_PACKAGES=(cmake make g++ dpkg-dev libgtest-dev qt6-base-dev libstb-dev nlo
 # and terser for its scripts.
 WEB_BUILD_PACKAGES=(cmake make emscripten nodejs optipng node-terser)
 
+# The site's server: Debian's serve-static and compression under Node.js.
+SERVE_PACKAGES=(nodejs node-serve-static node-compression)
+# Debian's Node.js finds Debian's own modules by itself; one from elsewhere
+# is told where they are.
+export NODE_PATH=${NODE_PATH:+$NODE_PATH:}/usr/share/nodejs
+
 # What `emcmake cmake` would add, given on every configure of a WebAssembly
 # build.
 EMSCRIPTEN_TOOLCHAIN=/usr/share/emscripten/cmake/Modules/Platform/Emscripten.cmake
@@ -118,7 +124,8 @@ build_site() {
 # a nodejs from another repository bundles its own, which Debian's package
 # would conflict with.
 need_page_packages() {
-    need_packages chromium firefox-esr webkit2gtk-driver xvfb nodejs fonts-liberation fonts-dejavu-core
+    need_packages chromium firefox-esr webkit2gtk-driver xvfb fonts-liberation fonts-dejavu-core \
+        "${SERVE_PACKAGES[@]}"
     command -v npm >/dev/null 2>&1 || need_packages npm
 }
 

@@ -3,29 +3,20 @@
 // `_headers` file; the one server of `tools/run --web`, the page tests and
 // the page benchmark:
 //   node web/serve.js SITE_DIR [PORT]
-// Without PORT, the first free one from 8000 on. Only Node's own modules.
+// Without PORT, the first free one from 8000 on. The serving is Debian's
+// serve-static and compression (node-serve-static, node-compression; a
+// Node.js not of Debian's finds them through NODE_PATH=/usr/share/nodejs):
+// types, revalidation (304), compression and the guard against paths out of
+// the folder. The `_headers` file and what the tests hook into are the
+// project's own.
 'use strict';
 
 const fs = require('fs');
 const http = require('http');
 const path = require('path');
-const zlib = require('zlib');
-
-// Only these kinds are served: a file of any other kind is an error, so a new
-// one is noticed rather than sent with a guessed type. A module sent as
-// anything but application/wasm is compiled only once it has all arrived.
-const TYPES = {
-  '.html': 'text/html; charset=utf-8',
-  '.css': 'text/css; charset=utf-8',
-  '.js': 'text/javascript; charset=utf-8',
-  '.wasm': 'application/wasm',
-  '.json': 'application/json',
-  '.webmanifest': 'application/manifest+json',
-  '.png': 'image/png',
-  '.svg': 'image/svg+xml',
-  '.ico': 'image/x-icon',
-  '.txt': 'text/plain; charset=utf-8',
-};
+const compression = require('compression');
+const serveStatic = require('serve-static');
+const { mime } = require('send');
 
 // The `_headers` file as static hosts read it: a path pattern (`/*`,
 // `/*.wasm`, `/sw.js`) at the start of a line, then indented `Name: value`
@@ -75,63 +66,62 @@ function serve(dir, { gzip = false, port = 0, host = '127.0.0.1', record: keep =
     state.errors.push(message);
     onError(message);
   };
+  const compress = gzip ? compression({ level: 9 }) : (req, res, next) => next();
   const sockets = new Set();
   const server = http.createServer((req, res) => {
     if (state.offline) {
       req.socket.destroy();
       return;
     }
-    const { root } = state;
     const record = { method: req.method, path: req.url, status: 0, bytes: 0 };
     if (keep) state.requests.push(record);
-    let pathname;
-    let extra = {};
-    const send = (status, headers, body) => {
-      record.status = status;
-      record.bytes = body ? body.length : 0;
-      // A rebuilt page shows on the next load; the site's own headers last.
-      res.writeHead(status, { 'Cache-Control': 'no-cache', ...headers, ...extra });
-      res.end(req.method === 'HEAD' ? undefined : body);
+    // What goes on the wire: wrapped before compression wraps it in turn.
+    for (const method of ['write', 'end']) {
+      const original = res[method];
+      res[method] = function counted(chunk, ...rest) {
+        if (chunk && typeof chunk !== 'function') record.bytes += Buffer.byteLength(chunk);
+        record.status = res.statusCode;
+        return original.call(this, chunk, ...rest);
+      };
+    }
+    const refuse = (status, headers = {}) => {
+      res.writeHead(status, headers);
+      res.end();
     };
+    let rules;
     try {
-      pathname = decodeURIComponent(new URL(req.url, 'http://x').pathname);
-      extra = headersFor(readHeaders(path.join(root, '_headers')), pathname);
+      rules = readHeaders(path.join(state.root, '_headers'));
     } catch (e) {
-      if (pathname !== undefined) fail(`_headers: ${e.message}`);
-      send(pathname === undefined ? 400 : 500, {}, null);
+      fail(`_headers: ${e.message}`);
+      refuse(500);
       return;
     }
     if (req.method !== 'GET' && req.method !== 'HEAD') {
       fail(`${req.method} ${req.url}: only GET is expected`);
-      send(405, { Allow: 'GET, HEAD' }, null);
+      refuse(405, { Allow: 'GET, HEAD' });
       return;
     }
-    const file = path.join(root, pathname.endsWith('/') ? pathname + 'index.html' : pathname);
+    const pathname = new URL(req.url, 'http://x').pathname;
     // `_headers` is the host's, not the site's.
-    if (!file.startsWith(root + path.sep) || file === path.join(root, '_headers') ||
-        !fs.existsSync(file) || !fs.statSync(file).isFile()) {
-      send(404, {}, null);
+    if (pathname === '/_headers') {
+      refuse(404);
       return;
     }
-    const type = TYPES[path.extname(file).toLowerCase()];
-    if (!type) {
-      fail(`${req.url}: no type known for ${path.extname(file) || 'a file without extension'}`);
-      send(500, {}, null);
-      return;
-    }
-    // Revalidation as a static host does it: an unchanged file is not sent again.
-    const modified = new Date(Math.floor(fs.statSync(file).mtimeMs / 1000) * 1000);
-    if (Date.parse(req.headers['if-modified-since'] || '') >= modified.getTime()) {
-      send(304, { 'Last-Modified': modified.toUTCString() }, null);
-      return;
-    }
-    let body = fs.readFileSync(file);
-    const headers = { 'Content-Type': type, 'Last-Modified': modified.toUTCString() };
-    if (gzip && /\bgzip\b/.test(req.headers['accept-encoding'] || '')) {
-      body = zlib.gzipSync(body, { level: 9 });
-      headers['Content-Encoding'] = 'gzip';
-    }
-    send(200, headers, body);
+    const files = serveStatic(state.root, {
+      cacheControl: false,
+      // A rebuilt page shows on the next load; the site's own headers after.
+      setHeaders: (response, file) => {
+        // A file of a kind without a type is an error, so a new kind is
+        // noticed rather than sent untyped; text goes as UTF-8.
+        const type = mime.getType(file);
+        if (!type) fail(`${req.url}: no type known for ${path.extname(file) || 'a file without extension'}`);
+        else response.setHeader('Content-Type', /^text\/|javascript/.test(type) ? `${type}; charset=utf-8` : type);
+        response.setHeader('Cache-Control', 'no-cache');
+        for (const [name, value] of Object.entries(headersFor(rules, decodeURIComponent(pathname))))
+          response.setHeader(name, value);
+      },
+    });
+    compress(req, res, () => files(req, res, () => refuse(404)));
   });
   server.on('connection', (s) => {
     sockets.add(s);
@@ -162,7 +152,7 @@ function serve(dir, { gzip = false, port = 0, host = '127.0.0.1', record: keep =
   });
 }
 
-module.exports = { TYPES, serve, readHeaders, headersFor };
+module.exports = { serve };
 
 if (require.main === module) {
   (async () => {
