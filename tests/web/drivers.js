@@ -18,9 +18,8 @@
 const fs = require('fs');
 const os = require('os');
 const path = require('path');
-const { spawn } = require('child_process');
 const { need, load, languageEnv, launch, setLocale } = require('../../tools/browsers');
-const { waitReady, within } = require('./harness');
+const { waitReady } = require('./harness');
 
 // Selenium Manager would fetch a driver; it must never run. The path it
 // would run is a tripwire that fails loudly and leaves a mark, set before
@@ -124,21 +123,16 @@ async function webkitEngine(language) {
   const { WebDriver, Capabilities, By, Key } = load('selenium-webdriver');
   const { Executor, HttpClient } = load('selenium-webdriver/http');
   const { DriverService } = load('selenium-webdriver/remote');
-  // A display of its own: Xvfb picks a free one and writes its number to fd 3.
-  const xvfb = spawn('/usr/bin/Xvfb', ['-displayfd', '3', '-screen', '0', '1280x1024x24', '-nolisten', 'tcp'],
-    { stdio: ['ignore', 'ignore', 'inherit', 'pipe'] });
   let service = null;
-  const stop = () => Promise.resolve(service && service.kill()).finally(() => xvfb.kill());
+  const stop = () => Promise.resolve(service && service.kill());
   let driver;
   try {
-    const display = await within(new Promise((resolve, reject) => {
-      xvfb.once('exit', (code) => reject(new Error(`Xvfb ended (${code})`)));
-      xvfb.stdio[3].once('data', (b) => resolve(String(b).trim()));
-    }), 10000, 'Xvfb giving its display');
     const port = await load('selenium-webdriver/net/portprober').findFreePort('127.0.0.1');
-    service = new DriverService(driverPath, {
-      port, hostname: '127.0.0.1', args: [`--port=${port}`, '--host=127.0.0.1'], stdio: ['ignore', 'ignore', 'inherit'],
-      env: { ...process.env, DISPLAY: `:${display}`, ...languageEnv(language) } });
+    // The driver on a display of its own, which goes when the driver does.
+    service = new DriverService(path.join(__dirname, '../../tools/with_xvfb'), {
+      port, hostname: '127.0.0.1', stdio: ['ignore', 'ignore', 'inherit'],
+      args: ['--screen', '1280x1024x24', driverPath, `--port=${port}`, '--host=127.0.0.1'],
+      env: { ...process.env, ...languageEnv(language) } });
     const url = await service.start(10000);
     driver = await WebDriver.createSession(new Executor(new HttpClient(url)), new Capabilities({
       browserName: 'MiniBrowser', 'webkitgtk:browserOptions': { binary: minibrowser, args: ['--automation'] } }));

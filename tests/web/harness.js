@@ -8,14 +8,14 @@ const assert = require('node:assert/strict');
 const fs = require('fs');
 const { after, before, describe, test } = require('node:test');
 const { spawnSync } = require('child_process');
+const { parseArgs } = require('util');
 
-// --site DIR --design design.json --report-dump PATH [--NAME VALUE...] [WORD...]
-const args = { words: [] };
-for (let a = process.argv.slice(2); a.length;) {
-  const arg = a.shift();
-  if (arg.startsWith('--')) args[arg.slice(2)] = a.shift();
-  else args.words.push(arg);
-}
+// --site DIR --design design.json --report-dump PATH [--generate PATH] [WORD...]
+const { values: options, positionals } = parseArgs({
+  allowPositionals: true,
+  options: Object.fromEntries(['site', 'design', 'report-dump', 'generate'].map((o) => [o, { type: 'string' }])),
+});
+const args = { ...options, words: positionals };
 for (const key of ['site', 'design', 'report-dump']) {
   if (args[key] && fs.existsSync(args[key])) continue;
   console.error(`--${key}: ${args[key] || '(not given)'} is missing` +
