@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Text contrast measured on pixels, as the web accessibility guidelines
-// define it: relative luminance, and the ratio (L1 + 0.05) / (L2 + 0.05).
+// Text contrast measured on pixels, by the guidelines' formula (wcag.h).
 #pragma once
 
 #include <QColor>
@@ -8,9 +7,10 @@
 #include <QImage>
 #include <QRect>
 #include <algorithm>
-#include <cmath>
 #include <functional>
 #include <vector>
+
+#include "tests/support/wcag.h"
 
 namespace testing_support {
 
@@ -19,17 +19,10 @@ inline constexpr double kMinimumContrast = 4.5;
 // ... and for what shows where a control is, and the focus.
 inline constexpr double kMinimumNonTextContrast = 3.0;
 
-inline double Luminance(const QColor& c) {
-    const auto linear = [](int value) {
-        const double s = value / 255.0;
-        return s <= 0.04045 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
-    };
-    return 0.2126 * linear(c.red()) + 0.7152 * linear(c.green()) + 0.0722 * linear(c.blue());
-}
+inline double Luminance(const QColor& c) { return RelativeLuminance(c.red(), c.green(), c.blue()); }
 
 inline double ContrastRatio(const QColor& a, const QColor& b) {
-    const double la = Luminance(a), lb = Luminance(b);
-    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+    return ContrastOfLuminances(Luminance(a), Luminance(b));
 }
 
 struct TextOnFace {

@@ -11,6 +11,10 @@
 //                            prints each report, what is announced and the
 //                            strip under it (its marks, lines, name, bands
 //                            and boundaries) as a line of JSON
+//   report_dump contrast     reads R G B R G B lines (0 to 255) and prints
+//                            for each the two colours' relative luminances
+//                            and their contrast ratio, by the guidelines'
+//                            formula, for the page's tests
 //   report_dump time         the time of a whole report, for each method
 #include <chrono>
 #include <cmath>
@@ -21,6 +25,7 @@
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <random>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -29,6 +34,7 @@
 #include "form/form.h"
 #include "form/memory_form_state.h"
 #include "tests/support/sweep.h"
+#include "tests/support/wcag.h"
 
 namespace {
 
@@ -149,6 +155,23 @@ int DumpCases() {
     return 0;
 }
 
+int DumpContrasts() {
+    std::string line;
+    while (std::getline(std::cin, line)) {
+        std::istringstream in(line);
+        int c[6];
+        if (!(in >> c[0] >> c[1] >> c[2] >> c[3] >> c[4] >> c[5])) {
+            std::cerr << "not R G B R G B: " << line << "\n";
+            return 2;
+        }
+        const double a = testing_support::RelativeLuminance(c[0], c[1], c[2]);
+        const double b = testing_support::RelativeLuminance(c[3], c[4], c[5]);
+        std::cout << nlohmann::json{a, b, testing_support::ContrastOfLuminances(a, b)}.dump()
+                  << '\n';
+    }
+    return 0;
+}
+
 int Time() {
     constexpr int kRuns = 200'000;
     for (int method = 0; method < form::kOptionCount; ++method) {
@@ -172,7 +195,8 @@ int main(int argc, char** argv) {
     const std::string mode = argc > 1 ? argv[1] : "";
     if (mode == "sweep" && argc == 3) return DumpSweep(argv[2]);
     if (mode == "cases" && argc == 2) return DumpCases();
+    if (mode == "contrast" && argc == 2) return DumpContrasts();
     if (mode == "time" && argc == 2) return Time();
-    std::fprintf(stderr, "usage: %s sweep FILE | cases | time\n", argv[0]);
+    std::fprintf(stderr, "usage: %s sweep FILE | cases | contrast | time\n", argv[0]);
     return 2;
 }

@@ -230,12 +230,19 @@ groups.accessibility = () => onChromium('accessibility', {}, (on) => {
 
 // Zoomed in, on a phone either way round, and as the window: each criterion
 // a row, checked from what the page computes; axe-core checks the rest.
-const luminance = (css) => css.match(/[\d.]+/g).slice(0, 3).map((c) => c / 255)
-  .map((c) => (c <= 0.03928 ? c / 12.92 : ((c + 0.055) / 1.055) ** 2.4))
-  .reduce((l, c, i) => l + c * [0.2126, 0.7152, 0.0722][i], 0);
-const contrast = (...two) => {
-  const [dark, light] = two.map(luminance).sort((a, b) => a - b);
-  return (light + 0.05) / (dark + 0.05);
+// The guidelines' formula is the native tests' own, asked of report_dump for
+// pairs of computed colours: [[luminance of a, of b, contrast ratio]].
+const contrasts = (pairs) => {
+  const channels = (css) => css.match(/[\d.]+/g).slice(0, 3).map(Number).join(' ');
+  const done = spawnSync(args['report-dump'], ['contrast'], { encoding: 'utf8',
+    input: pairs.map(([a, b]) => `${channels(a)} ${channels(b)}\n`).join('') });
+  if (done.status !== 0) throw new Error(`report_dump contrast failed: ${done.stderr}`);
+  return done.stdout.split('\n').filter(Boolean).map((line) => JSON.parse(line));
+};
+// The rows of `rows` ([what, colour, colour, least]) whose two colours stand less than `least` apart.
+const tooClose = (rows) => {
+  const measured = contrasts(rows.map(([, a, b]) => [a, b]));
+  return rows.filter(([, , , least], i) => measured[i][2] < least);
 };
 const FACES = [design.windowColour, ...design.controls.map((c) => c.colour).filter(Boolean)].map(rgb);
 const CAPTION_SIZE = `${design.font.pointSize * 4 / 3}px`;
@@ -324,9 +331,9 @@ const REFLOW = [
   ['1.4.11: frames and the focus ring 3:1 against what is around them', async (on) => {
     const frames = await on.d.evaluate((ids) => ids.map((i) => getComputedStyle(document.getElementById(i))
       .borderTopColor), [...BOXES, 'Text1(0)'].map(idOf));
-    return [...frames.map((f, i) => [`frame ${i}`, f, FACES[0]]),
-      ...(await on.stops()).flatMap((t) => [t.around, ...FACES].map((f) => [t.id, t.ring.colour, f]))]
-      .filter(([, a, b]) => contrast(a, b) < 3).map(([what, a, b]) => `${what}: ${a} on ${b}`);
+    return tooClose([...frames.map((f, i) => [`frame ${i}`, f, FACES[0], 3]),
+      ...(await on.stops()).flatMap((t) => [t.around, ...FACES].map((f) => [t.id, t.ring.colour, f, 3]))])
+      .map(([what, a, b]) => `${what}: ${a} on ${b}`);
   }, (view) => (view.forced ? undefined : [])],  // forced: the system's own colours
   ['1.4.12: no caption cut with the text spaced out', async ({ d }) => {
     await spaceText(d, true);
@@ -349,14 +356,15 @@ const REFLOW = [
       return { inks: [...paint('.edge, .stem, .beyond', 'stroke'), ...paint('.head', 'fill'), ...paint('.hollow', 'stroke')],
         grounds: [...paint('.band', 'fill'), getComputedStyle(s).backgroundColor], labels: paint('text', 'fill') };
     }, SCALE.id);
-    return [...inks.flatMap((ink) => grounds.map((g) => [ink, g, 3])), ...labels.map((l) => [l, grounds.at(-1), 4.5])]
-      .filter(([a, b, least]) => contrast(a, b) < least).map(([a, b]) => `${a} on ${b}`);
+    return tooClose([...inks.flatMap((ink) => grounds.map((g) => ['', ink, g, 3])),
+      ...labels.map((l) => ['', l, grounds.at(-1), 4.5])]).map(([, a, b]) => `${a} on ${b}`);
   }, () => []],
   ['the boxes in the scheme\'s colours, the faces in the design\'s', async ({ d }) => {
     const paints = await d.evaluate((all) => all.map(([id]) => getComputedStyle(document.getElementById(id)))
       .map((cs) => [cs.backgroundColor, cs.color]), design.controls.map((c) => [c.faceId]));
-    return design.controls.map((c, i) => (c.colour ? paints[i][0] === rgb(c.colour) : [luminance(paints[i][0]) < 0.2,
-      contrast(...paints[i]) >= 4.5])).filter((got) => got !== true);
+    const measured = contrasts(paints);
+    return design.controls.map((c, i) => (c.colour ? paints[i][0] === rgb(c.colour) : [measured[i][0] < 0.2,
+      measured[i][2] >= 4.5])).filter((got) => got !== true);
   }, (view) => (view.forced || view.media ? undefined : BOXES.concat('Text1(0)').map(() => [!!view.dark, true]))],
   ['on one sheet, with a report, the scale and the range line', async ({ d }) => {
     await report(d, { method: 1, boxes: ['170', '72', ''] });
