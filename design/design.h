@@ -17,6 +17,8 @@ namespace design {
 
 inline constexpr int kTwipsPerPixel = 15;
 constexpr int Pixels(int twips) { return twips / kTwipsPerPixel; }
+// ...with the fraction kept, for what is drawn (the scale).
+constexpr double ExactPixels(int twips) { return double(twips) / kTwipsPerPixel; }
 
 struct Rgb {
     int red, green, blue;
@@ -181,6 +183,8 @@ inline constexpr std::string_view kScopeNoteLine = "Label3(1)";
 
 // The window's title, shown at its top: what the page calls its heading.
 inline constexpr std::string_view kTitle = "Label1(0)";
+// The output box, where the report is written.
+inline constexpr std::string_view kOutputBox = "Text1(0)";
 
 // The caption pair a label or a box belongs to; none for other controls.
 const Caption* CaptionOf(std::string_view name);

@@ -69,6 +69,18 @@ inline constexpr std::array<int, 2> kDesiredStemDash{120, 60};
 struct Point {
     int x, y;
 };
+// A shape's points in pixels from where the mark stands, mirrored left to
+// right when `mirror` is -1.
+struct PixelPoint {
+    double x, y;
+};
+template <std::size_t N>
+constexpr std::array<PixelPoint, N> InPixels(const std::array<Point, N>& points, int mirror = 1) {
+    std::array<PixelPoint, N> out{};
+    for (std::size_t i = 0; i < N; ++i)
+        out[i] = {mirror * ExactPixels(points[i].x), ExactPixels(points[i].y)};
+    return out;
+}
 inline constexpr std::array<Point, 3> kStandingHead{{{-90, 0}, {90, 0}, {0, 150}}};
 inline constexpr std::array<Point, 3> kDesiredHead{{{-90, 600}, {90, 600}, {0, 450}}};
 inline constexpr std::array<Point, 3> kBeyondSign{{{-45, 210}, {-105, 300}, {-45, 390}}};

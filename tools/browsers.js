@@ -73,4 +73,4 @@ async function setLocale(page, language) {
   await (await page.createCDPSession()).send('Emulation.setLocaleOverride', { locale: language });
 }
 
-module.exports = { CHROMIUM, CHROMIUM_FLAGS, FIREFOX, FIREFOX_PREFS, need, load, languageEnv, launch, setLocale };
+module.exports = { CHROMIUM, CHROMIUM_FLAGS, need, load, languageEnv, launch, setLocale };

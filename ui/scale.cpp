@@ -10,14 +10,14 @@
 namespace ui {
 namespace {
 
-// Twips as the painter's pixels, fractions kept.
-double Px(int twips) { return double(twips) / design::kTwipsPerPixel; }
+constexpr auto Px = design::ExactPixels;
 
 // A shape of the design at x, mirrored when `mirror` is -1.
 template <std::size_t N>
 QPolygonF Shape(const std::array<design::Point, N>& points, double x, int mirror = 1) {
     QPolygonF polygon;
-    for (const design::Point& p : points) polygon << QPointF(x + mirror * Px(p.x), Px(p.y));
+    for (const design::PixelPoint& p : design::InPixels(points, mirror))
+        polygon << QPointF(x + p.x, p.y);
     return polygon;
 }
 

@@ -190,7 +190,7 @@ private:
         return design::kBoxCaptions[form::kChestGirth];
     }
 
-    inline static const std::string kOutput = web::ElementId("Text1", 0);
+    inline static const std::string kOutput = web::ElementId(design::kOutputBox);
     std::optional<form::Form> form_;
 };
 

@@ -165,7 +165,9 @@ Json Document(const Json& groups) {
         if (const design::Caption* c = design::CaptionOf(name); c && c->box == name)
             document.push_back(entry(design::ControlNamed(c->label)));
         document.push_back(entry(d));
-        // What the keyboard passes by, under the report: read after it.
+        // The scale and the lines under it take no focus; they come right
+        // after the report they belong to, so that a screen reader reads
+        // them next.
         if (d.kind == Kind::OutputBox)
             for (const ControlDesign& under : design::kControls)
                 if (under.kind == Kind::Scale || under.kind == Kind::Note)
@@ -175,13 +177,14 @@ Json Document(const Json& groups) {
     return document;
 }
 
-double Px(int twips) { return double(twips) / design::kTwipsPerPixel; }
+constexpr auto Px = design::ExactPixels;
 
 // A shape's points in pixels, mirrored when `mirror` is -1.
 template <std::size_t N>
 Json Points(const std::array<design::Point, N>& points, int mirror = 1) {
     Json out = Json::array();
-    for (const design::Point& p : points) out.push_back({{"x", mirror * Px(p.x)}, {"y", Px(p.y)}});
+    for (const design::PixelPoint& p : design::InPixels(points, mirror))
+        out.push_back({{"x", p.x}, {"y", p.y}});
     return out;
 }
 
