@@ -5,6 +5,7 @@
 #include "ui/accessibility.h"
 
 #include <QAccessible>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QRadioButton>
@@ -14,6 +15,12 @@
 #include "tests/ui/controls.h"
 #include "ui/orlaven.h"
 
+using testing_support::Command1;
+using testing_support::Find;
+using testing_support::Option1;
+using testing_support::Option2;
+using testing_support::Text1;
+using testing_support::Text3;
 using ui::Orlaven;
 
 namespace {
@@ -352,6 +359,27 @@ private slots:
         QVERIFY(Box(2)->isVisible());
         Option(3)->setFocus();
         QCOMPARE(group->focusChild(), borngard);
+    }
+
+    void controlsAreNamedForAssistiveTechnology() {
+        const auto name = [](QWidget* w) {
+            return QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name);
+        };
+        for (const design::Caption& c : design::kBoxCaptions) {
+            auto* label = Find<QLabel>(*window, ui::Q(c.label));
+            auto* box = Find<QLineEdit>(*window, ui::Q(c.box));
+            QCOMPARE(label->buddy(), box);
+            QCOMPARE(label->parentWidget(), box->parentWidget());
+            QCOMPARE(name(box), c.spoken.empty() ? label->text() : ui::Q(c.spoken));
+        }
+        QCOMPARE(name(Text3(*window, 0)), QStringLiteral("Възраст, години"));
+        QCOMPARE(name(Text1(*window)), QStringLiteral("Резултат"));
+        for (int i = 0; i < 4; ++i)
+            QCOMPARE(name(Option1(*window, i)), Option1(*window, i)->text());
+        for (int i = 0; i < 2; ++i)
+            QCOMPARE(name(Option2(*window, i)), Option2(*window, i)->text());
+        QCOMPARE(name(Command1(*window, 0)), QStringLiteral("Изчисли"));
+        QCOMPARE(name(Command1(*window, 1)), QStringLiteral("Изтрий"));
     }
 
     // The notification takes no room and paints nothing.

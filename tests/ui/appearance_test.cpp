@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The window as a user sees it under other desktop settings: every caption
-// readable on its coloured face under a light or dark theme, in an active,
-// inactive or disabled window, and drawn whole whatever font the system
-// resolves. CTest runs it again under another style and with only the DejaVu
-// fonts, telling it by environment what it should find there.
+// The window as a user sees it: as designed under the system's own theme,
+// and under other desktop settings every caption readable on its coloured
+// face under a light or dark theme, in an active, inactive or disabled
+// window, and drawn whole whatever font the system resolves. CTest runs the
+// latter again under another style and with only the DejaVu fonts, telling
+// it by environment what it should find there.
 #include <QApplication>
 #include <QFontDatabase>
 #include <QFontInfo>
@@ -14,6 +15,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRawFont>
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QtTest>
@@ -29,9 +31,12 @@
 using testing_support::ColumnHasInk;
 using testing_support::ContrastRatio;
 using testing_support::DesignName;
+using testing_support::Find;
 using testing_support::kMinimumContrast;
 using testing_support::kMinimumNonTextContrast;
 using testing_support::MeasureText;
+using testing_support::Text2;
+using testing_support::Text3;
 using ui::Q;
 
 namespace {
@@ -132,6 +137,9 @@ private:
         }
         if (state == State::Disabled) window->setEnabled(false);
     }
+
+    // The window as it starts under the system's own theme, active.
+    void Shown() { Build(QApplication::palette(), State::Active); }
 
 private slots:
     void initTestCase() { systemPalette = QApplication::palette(); }
@@ -290,6 +298,146 @@ private slots:
         for (auto* edit : window->findChildren<QLineEdit*>())
             QCOMPARE(edit->font(), window->font());
         QCOMPARE(window->findChild<QPlainTextEdit*>()->font(), window->font());
+    }
+
+    // Under the system's own theme, what the design gives: the window's
+    // size and caption, each control's place, size, font and alignment,
+    // the colours drawn, nothing cut or overlapping, and the icon.
+    void windowAndControlsAsDesigned() {
+        Shown();
+        QCOMPARE(window->size(), testing_support::kClient);
+        QCOMPARE(window->minimumSize(), window->maximumSize());
+        QCOMPARE(window->windowTitle(),
+                 QStringLiteral("teglomer.example.org Физкултура - индекс за телесна маса"));
+        for (const auto& d : design::kControls) {
+            auto* w = Find<QWidget>(*window, testing_support::DesignName(d));
+            QCOMPARE(w->geometry(), QRect(d.left / 15, d.top / 15, d.width / 15, d.height / 15));
+            QCOMPARE(w->font(), window->font());
+            if (auto* label = qobject_cast<QLabel*>(w))
+                QCOMPARE(label->alignment() & Qt::AlignHorizontal_Mask,
+                         d.kind == design::Kind::Note ? Qt::AlignLeft : Qt::AlignHCenter);
+        }
+        for (int i = 0; i < 3; ++i) QCOMPARE(Text2(*window, i)->maxLength(), 3);
+        QCOMPARE(Text3(*window, 0)->maxLength(), 3);
+        QCOMPARE(Text3(*window, 1)->maxLength(), 2);
+    }
+
+    void fontIsTimesOrItsStandInAndDrawsCyrillic() {
+        Shown();
+        const QFont font = window->font();
+        // An installed family, so no widget searches for a missing one.
+        const bool times = QFontDatabase::families().contains(QStringLiteral("Times New Roman"));
+        QCOMPARE(font.family(), times ? QStringLiteral("Times New Roman") : "Liberation Serif");
+        QCOMPARE(QFontInfo(font).family(), font.family());
+        QCOMPARE(font.pointSize(), 12);
+        QCOMPARE(font.weight(), QFont::Normal);
+        QVERIFY(!font.italic() && !font.underline() && !font.strikeOut());
+        const QRawFont raw = QRawFont::fromFont(font, QFontDatabase::Cyrillic);
+        QVERIFY(raw.isValid());
+        for (QChar c : QStringLiteral("Физкултура ЖЩЪЮЯ жщъюя"))
+            QVERIFY2(raw.supportsCharacter(c), qPrintable(QString(c)));
+    }
+
+    // Also run by CTest at QT_SCALE_FACTOR=2: the grab is then twice the
+    // size and every probe sits at twice the place.
+    void grabbedWindowShowsTheColours() {
+        Shown();
+        const QImage image = window->grab().toImage();
+        const qreal scale = window->devicePixelRatioF();
+        QCOMPARE(scale, qEnvironmentVariableIsSet("QT_SCALE_FACTOR")
+                            ? qEnvironmentVariable("QT_SCALE_FACTOR").toDouble()
+                            : 1.0);
+        QCOMPARE(image.size(), testing_support::kClient * scale);
+        struct Probe {
+            const char* what;
+            QPoint at;
+            QColor colour;
+        };
+        const Probe probes[] = {
+            {"window", {215, 40}, QColor(192, 192, 255)},
+            {"window below the buttons", {300, 185}, QColor(192, 192, 255)},
+            {"title label", {12, 3}, QColor(255, 192, 128)},
+            {"height label", {236, 35}, QColor(255, 192, 128)},
+            {"option 0", {200, 35}, QColor(128, 128, 255)},
+            {"option 3", {200, 131}, QColor(128, 128, 255)},
+            {"Calculate", {40, 172}, QColor(128, 255, 128)},
+            {"Clear", {310, 172}, QColor(255, 0, 0)},
+        };
+        for (const auto& p : probes) {
+            const QPoint at = (QPointF(p.at) * scale).toPoint();
+            QVERIFY2(image.pixelColor(at) == p.colour,
+                     qPrintable(QStringLiteral("%1 at (%2,%3) is %4")
+                                    .arg(p.what)
+                                    .arg(at.x())
+                                    .arg(at.y())
+                                    .arg(image.pixelColor(at).name())));
+        }
+    }
+
+    void nothingIsClippedOrOverlaps() {
+        Shown();  // every control showing, the range line too
+        QList<QWidget*> controls;
+        for (const auto& d : design::kControls)
+            controls << Find<QWidget>(*window, testing_support::DesignName(d));
+        for (QWidget* w : controls) {
+            QVERIFY2(w->isVisible(), qPrintable(w->objectName()));
+            QVERIFY2(window->rect().contains(w->geometry()), qPrintable(w->objectName()));
+            if (qobject_cast<QLabel*>(w) || qobject_cast<QRadioButton*>(w)) {
+                QVERIFY2(w->sizeHint().width() <= w->width(), qPrintable(w->objectName()));
+                QVERIFY2(w->sizeHint().height() <= w->height(), qPrintable(w->objectName()));
+            }
+            if (auto* button = qobject_cast<QPushButton*>(w)) {
+                const QFontMetrics metrics(button->font());
+                QVERIFY(metrics.horizontalAdvance(button->text()) + 8 <= button->width());
+                QVERIFY(metrics.height() + 4 <= button->height());
+            }
+            for (QWidget* other : controls)
+                QVERIFY2(w == other || !w->geometry().intersects(other->geometry()),
+                         qPrintable(w->objectName() + " overlaps " + other->objectName()));
+        }
+    }
+
+    void iconStaysSharp() {
+        Shown();
+        const qreal scale = window->devicePixelRatioF();
+        const QImage drawing =
+            QImage(QStringLiteral(":/teglomer.xpm")).convertToFormat(QImage::Format_ARGB32);
+        const QImage icon = window->windowIcon()
+                                .pixmap(QSize(32, 32), scale)
+                                .toImage()
+                                .convertToFormat(QImage::Format_ARGB32);
+        QCOMPARE(icon.size(), QSize(32, 32) * scale);
+        // Every pixel of the scaled icon is a pixel of the drawing: no blur.
+        for (int y = 0; y < icon.height(); ++y)
+            for (int x = 0; x < icon.width(); ++x)
+                QCOMPARE(icon.pixel(x, y), drawing.pixel(int(x / scale), int(y / scale)));
+    }
+
+    // The page draws the window's edges from the design's colours: they must
+    // be the toolkit's own shades of the faces they border.
+    void edgeColoursAreTheToolkitsShades() {
+        Shown();
+        for (const design::ButtonEdges& e : design::kButtonEdges) {
+            const QColor face = ui::ToColor(*design::ControlNamed(e.control).colour);
+            QCOMPARE(ui::ToColor(e.light).name(), face.lighter(150).name());
+            QCOMPARE(ui::ToColor(e.dark).name(), face.darker(200).name());
+        }
+    }
+
+    void iconIsATransparentHamburger() {
+        Shown();
+        const QIcon icon = window->windowIcon();
+        QVERIFY(!icon.isNull());
+        const QImage image(QStringLiteral(":/teglomer.xpm"));
+        QCOMPARE(image.size(), QSize(32, 32));
+        QVERIFY(image.hasAlphaChannel());
+        for (QPoint corner : {QPoint(0, 0), QPoint(31, 0), QPoint(0, 31), QPoint(31, 31)})
+            QCOMPARE(image.pixelColor(corner).alpha(), 0);
+        QSet<QRgb> colours;
+        for (int y = 0; y < 32; ++y)
+            for (int x = 0; x < 32; ++x) colours.insert(image.pixel(x, y));
+        QVERIFY(colours.size() <= 256);
+        QVERIFY(colours.size() > 8);  // a drawing, not a blank
     }
 };
 

@@ -2,10 +2,13 @@
 // Finding the window's controls by their design names, for the window's tests.
 #pragma once
 
+#include <QApplication>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTimer>
 #include <QWidget>
 #include <QtTest>
 #include <memory>
@@ -48,6 +51,39 @@ inline QPushButton* Command1(const QWidget& w, int i) {
 inline QPlainTextEdit* Text1(const QWidget& w) {
     return Find<QPlainTextEdit>(w, QStringLiteral("Text1(0)"));
 }
+
+// What a person does: type into a box (its old text selected away), click
+// an option on its indicator and caption.
+inline void Type(QLineEdit* box, const QString& text) {
+    QTest::mouseClick(box, Qt::LeftButton);
+    box->selectAll();
+    QTest::keyClick(box, Qt::Key_Backspace);
+    QTest::keyClicks(box, text);
+}
+inline void ClickOption(QRadioButton* option) {
+    QTest::mouseClick(option, Qt::LeftButton, {}, QPoint(10, option->height() / 2));
+}
+
+// The warning about to open is accepted once it shows; what it said and
+// its icon go to the pointers given.
+inline void AcceptWarningSoon(QString* text = nullptr, QMessageBox::Icon* icon = nullptr) {
+    QTimer::singleShot(0, [text, icon] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) return;
+        if (text) *text = box->text();
+        if (icon) *icon = box->icon();
+        box->accept();
+    });
+}
+
+// Lines with CR LF ends, as the output box holds them.
+inline QString Report(const QStringList& lines) {
+    return lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
+}
+
+// The window's size, in pixels.
+inline const QSize kClient(design::Pixels(design::kClientWidth),
+                           design::Pixels(design::kClientHeight));
 
 // A window that writes numbers with a full stop, shown and exposed.
 inline std::unique_ptr<ui::Orlaven> ShownWindow() {
